@@ -1,0 +1,1 @@
+// Placeholder until the audio engine lands.

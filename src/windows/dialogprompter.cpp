@@ -1,0 +1,116 @@
+#include "dialogprompter.h"
+
+#include "colors.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace hoedeck {
+
+namespace {
+QMessageBox::Icon boxIcon(Prompter::Icon icon) {
+    switch (icon) {
+    case Prompter::Icon::Information:
+        return QMessageBox::Information;
+    case Prompter::Icon::Warning:
+        return QMessageBox::Warning;
+    case Prompter::Icon::Error:
+        return QMessageBox::Critical;
+    case Prompter::Icon::Question:
+        return QMessageBox::Question;
+    case Prompter::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// Dialog filters are written "description|pattern;pattern|..." in the settings' style.
+QString qtFilter(const QString& filter) {
+    const QStringList parts = filter.split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        out << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(';', ' '));
+    return out.isEmpty() ? filter : out.join(";;");
+}
+
+QString captionOr(const QString& caption) {
+    return caption.isEmpty() ? QStringLiteral("Hoedeck") : caption;
+}
+} // namespace
+
+void DialogPrompter::message(const QString& text, const QString& caption, Icon icon) {
+    QMessageBox box(boxIcon(icon), captionOr(caption), text, QMessageBox::Ok, m_owner);
+    box.exec();
+}
+
+bool DialogPrompter::question(const QString& text, const QString& caption) {
+    return QMessageBox::question(m_owner, captionOr(caption), text,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+int DialogPrompter::choose(const QString& text, const QString& caption,
+                           const QStringList& buttons) {
+    QMessageBox box(QMessageBox::Question, captionOr(caption), text, QMessageBox::NoButton,
+                    m_owner);
+    QList<QAbstractButton*> made;
+    for (const QString& label : buttons)
+        made << box.addButton(label, QMessageBox::AcceptRole);
+    box.exec();
+    return int(made.indexOf(box.clickedButton()));
+}
+
+std::optional<QString> DialogPrompter::input(const QString& caption, const QString& prompt,
+                                             const QString& initial) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(m_owner, captionOr(caption), prompt,
+                                               QLineEdit::Normal, initial, &ok);
+    return ok ? std::optional<QString>(text) : std::nullopt;
+}
+
+std::optional<QString> DialogPrompter::openFile(const QString& caption, const QString& folder,
+                                                const QString& filter) {
+    const QString path =
+        QFileDialog::getOpenFileName(m_owner, captionOr(caption), folder, qtFilter(filter));
+    return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
+}
+
+std::optional<QString> DialogPrompter::saveFile(const QString& caption, const QString& folder,
+                                                const QString& filter) {
+    const QString path =
+        QFileDialog::getSaveFileName(m_owner, captionOr(caption), folder, qtFilter(filter));
+    return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
+}
+
+std::optional<QString> DialogPrompter::chooseFolder(const QString& caption,
+                                                    const QString& folder) {
+    const QString path = QFileDialog::getExistingDirectory(m_owner, captionOr(caption), folder);
+    return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
+}
+
+std::optional<ColorValue> DialogPrompter::chooseColor(ColorValue initial) {
+    const QColor chosen = QColorDialog::getColor(toQColor(initial), m_owner);
+    if (!chosen.isValid())
+        return std::nullopt;
+    return color::rgb(chosen.red(), chosen.green(), chosen.blue());
+}
+
+std::optional<FontSpec> DialogPrompter::chooseFont(const FontSpec& initial) {
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, toQFont(initial), m_owner);
+    if (!ok)
+        return std::nullopt;
+    FontSpec spec = initial;
+    spec.name = font.family();
+    spec.size = font.pointSize() > 0 ? font.pointSize() : initial.size;
+    spec.bold = font.bold();
+    spec.italic = font.italic();
+    spec.underline = font.underline();
+    spec.strikeout = font.strikeOut();
+    return spec;
+}
+
+} // namespace hoedeck
