@@ -24,8 +24,8 @@ PanelGrid layOutPanels(int width, int height, int split) {
     grid.Panel11 = QRect(third, bottomTop, third - 1, bottomHeight);
     grid.Panel12 = QRect(2 * third, bottomTop, third - 1, bottomHeight);
 
-    grid.progressStrip = QRect(0, height - PanelGrid::kProgressStripHeight, width,
-                               PanelGrid::kProgressStripHeight);
+    grid.progressStrip =
+        QRect(0, height - PanelGrid::kProgressStripHeight, width, PanelGrid::kProgressStripHeight);
     return grid;
 }
 
@@ -91,7 +91,9 @@ bool Appearance::moveSplit(int delta) {
     return true;
 }
 
-void Appearance::setSplit(int split) { m_split = std::clamp(split, kMinSplit, kMaxSplit); }
+void Appearance::setSplit(int split) {
+    m_split = std::clamp(split, kMinSplit, kMaxSplit);
+}
 
 void Appearance::writeColorLine(int index, const QString& text) {
     const QString path = m_folder.ini(kColorFile);

@@ -11,7 +11,9 @@ struct NamedColor {
     ColorValue value;
 };
 
-constexpr ColorValue sys(ColorValue n) { return color::kSystemBit + n; }
+constexpr ColorValue sys(ColorValue n) {
+    return color::kSystemBit + n;
+}
 
 constexpr std::array<NamedColor, 49> kNames{{
     {"clBlack", 0x000000},

@@ -26,10 +26,18 @@ constexpr ColorValue clBtnFace = kSystemBit + 15;
 constexpr ColorValue rgb(int r, int g, int b) {
     return ColorValue(r & 0xFF) | ColorValue(g & 0xFF) << 8 | ColorValue(b & 0xFF) << 16;
 }
-constexpr int red(ColorValue c) { return int(c & 0xFF); }
-constexpr int green(ColorValue c) { return int(c >> 8 & 0xFF); }
-constexpr int blue(ColorValue c) { return int(c >> 16 & 0xFF); }
-constexpr bool isSystem(ColorValue c) { return (c & kSystemBit) != 0; }
+constexpr int red(ColorValue c) {
+    return int(c & 0xFF);
+}
+constexpr int green(ColorValue c) {
+    return int(c >> 8 & 0xFF);
+}
+constexpr int blue(ColorValue c) {
+    return int(c >> 16 & 0xFF);
+}
+constexpr bool isSystem(ColorValue c) {
+    return (c & kSystemBit) != 0;
+}
 } // namespace color
 
 // The colour's name when it has one of the 49 names, otherwise "$" and eight upper-case

@@ -18,7 +18,8 @@ public:
     virtual ~Prompter() = default;
 
     // A plain message box with an OK button.
-    virtual void message(const QString& text, const QString& caption = {}, Icon icon = Icon::None) = 0;
+    virtual void message(const QString& text, const QString& caption = {},
+                         Icon icon = Icon::None) = 0;
     // A Yes/No confirmation; true for Yes.
     virtual bool question(const QString& text, const QString& caption = {}) = 0;
     // A box with buttons of the given captions; the index of the pressed one, -1 when closed.

@@ -66,8 +66,8 @@ int DialogPrompter::choose(const QString& text, const QString& caption,
 std::optional<QString> DialogPrompter::input(const QString& caption, const QString& prompt,
                                              const QString& initial) {
     bool ok = false;
-    const QString text = QInputDialog::getText(m_owner, captionOr(caption), prompt,
-                                               QLineEdit::Normal, initial, &ok);
+    const QString text =
+        QInputDialog::getText(m_owner, captionOr(caption), prompt, QLineEdit::Normal, initial, &ok);
     return ok ? std::optional<QString>(text) : std::nullopt;
 }
 
@@ -85,8 +85,7 @@ std::optional<QString> DialogPrompter::saveFile(const QString& caption, const QS
     return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
 }
 
-std::optional<QString> DialogPrompter::chooseFolder(const QString& caption,
-                                                    const QString& folder) {
+std::optional<QString> DialogPrompter::chooseFolder(const QString& caption, const QString& folder) {
     const QString path = QFileDialog::getExistingDirectory(m_owner, captionOr(caption), folder);
     return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
 }

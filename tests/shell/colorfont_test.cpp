@@ -8,17 +8,55 @@
 using namespace hoedeck;
 
 TEST(ColorText, EveryNameRoundTrips) {
-    const QStringList names = {
-        "clBlack", "clMaroon", "clGreen", "clOlive", "clNavy", "clPurple", "clTeal",
-        "clGray", "clSilver", "clRed", "clLime", "clYellow", "clBlue", "clFuchsia",
-        "clAqua", "clWhite", "clMoneyGreen", "clSkyBlue", "clCream", "clMedGray",
-        "clScrollBar", "clBackground", "clActiveCaption", "clInactiveCaption", "clMenu",
-        "clWindow", "clWindowFrame", "clMenuText", "clWindowText", "clCaptionText",
-        "clActiveBorder", "clInactiveBorder", "clAppWorkSpace", "clHighlight",
-        "clHighlightText", "clBtnFace", "clBtnShadow", "clGrayText", "clBtnText",
-        "clInactiveCaptionText", "clBtnHighlight", "cl3DDkShadow", "cl3DLight", "clInfoText",
-        "clInfoBk", "clGradientActiveCaption", "clGradientInactiveCaption", "clNone",
-        "clDefault"};
+    const QStringList names = {"clBlack",
+                               "clMaroon",
+                               "clGreen",
+                               "clOlive",
+                               "clNavy",
+                               "clPurple",
+                               "clTeal",
+                               "clGray",
+                               "clSilver",
+                               "clRed",
+                               "clLime",
+                               "clYellow",
+                               "clBlue",
+                               "clFuchsia",
+                               "clAqua",
+                               "clWhite",
+                               "clMoneyGreen",
+                               "clSkyBlue",
+                               "clCream",
+                               "clMedGray",
+                               "clScrollBar",
+                               "clBackground",
+                               "clActiveCaption",
+                               "clInactiveCaption",
+                               "clMenu",
+                               "clWindow",
+                               "clWindowFrame",
+                               "clMenuText",
+                               "clWindowText",
+                               "clCaptionText",
+                               "clActiveBorder",
+                               "clInactiveBorder",
+                               "clAppWorkSpace",
+                               "clHighlight",
+                               "clHighlightText",
+                               "clBtnFace",
+                               "clBtnShadow",
+                               "clGrayText",
+                               "clBtnText",
+                               "clInactiveCaptionText",
+                               "clBtnHighlight",
+                               "cl3DDkShadow",
+                               "cl3DLight",
+                               "clInfoText",
+                               "clInfoBk",
+                               "clGradientActiveCaption",
+                               "clGradientInactiveCaption",
+                               "clNone",
+                               "clDefault"};
     ASSERT_EQ(names.size(), 49);
     for (const QString& name : names) {
         const auto value = colorFromText(name);
@@ -42,13 +80,13 @@ TEST(ColorText, NumbersAndOddInputs) {
     EXPECT_EQ(*colorFromText("0x00FF00"), 0x00FF00u);
     EXPECT_EQ(*colorFromText("clteal"), 0x808000u); // names ignore case
     EXPECT_EQ(*colorFromText(" clRed "), 0x0000FFu);
-    EXPECT_EQ(*colorFromText("8421376"), 0x808000u);   // a decimal number
+    EXPECT_EQ(*colorFromText("8421376"), 0x808000u);     // a decimal number
     EXPECT_EQ(*colorFromText("-16777201"), 0xFF00000Fu); // a negative one, as its bit pattern
     // A value with a name is written by its name.
     EXPECT_EQ(colorToText(0x808000), "clTeal");
 
-    for (const char* bad : {"", "  ", "$", "$-1", "teal", "clTeal2", "$1FFFFFFFF", "12abc",
-                            "4294967296"})
+    for (const char* bad :
+         {"", "  ", "$", "$-1", "teal", "clTeal2", "$1FFFFFFFF", "12abc", "4294967296"})
         EXPECT_FALSE(colorFromText(bad)) << bad;
 }
 

@@ -22,8 +22,7 @@ TEST(TextStore, WritesCrLfAndReadsEveryLineEnding) {
     data.write("ini/empty.txt", "");
     EXPECT_EQ(textstore::readList(data.path("ini/lf.txt")), QStringList({"a", "b"}));
     EXPECT_EQ(textstore::readList(data.path("ini/cr.txt")), QStringList({"a", "b"}));
-    EXPECT_EQ(textstore::readList(data.path("ini/mixed.txt")),
-              QStringList({"a", "b", "c", "d"}));
+    EXPECT_EQ(textstore::readList(data.path("ini/mixed.txt")), QStringList({"a", "b", "c", "d"}));
     EXPECT_TRUE(textstore::readList(data.path("ini/empty.txt")).isEmpty());
 }
 
@@ -34,11 +33,13 @@ TEST(TextStore, ReadsUtf8AndFallsBackToWindows1252) {
     EXPECT_EQ(textstore::readList(data.path("ini/utf8.txt")).value(0), name);
 
     // The same name as an older installation wrote it, in Windows-1252.
-    data.write("ini/cp1252.txt", "Caf\xE9 \x93" "Square\x94 \x80.mp3\r\n");
+    data.write("ini/cp1252.txt", "Caf\xE9 \x93"
+                                 "Square\x94 \x80.mp3\r\n");
     EXPECT_EQ(textstore::readList(data.path("ini/cp1252.txt")).value(0), name);
 
     // A byte order mark is not part of the first line.
-    data.write("ini/bom.txt", "\xEF\xBB\xBF" "first\r\n");
+    data.write("ini/bom.txt", "\xEF\xBB\xBF"
+                              "first\r\n");
     EXPECT_EQ(textstore::readList(data.path("ini/bom.txt")).value(0), "first");
 }
 

@@ -1,0 +1,349 @@
+#include "tempo.h"
+
+#include "colors.h"
+#include "help1.h"
+#include "inifiles.h"
+#include "lyrics.h"
+#include "prompter.h"
+#include "textstore.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
+#include <QMenuBar>
+#include <QProcess>
+#include <QSlider>
+#include <QStandardPaths>
+#include <QTime>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace hoedeck {
+
+namespace {
+
+QFrame* makePanel(const QString& name, QWidget* parent) {
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(name);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Raised);
+    panel->setAutoFillBackground(true);
+    return panel;
+}
+
+QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+QListWidget* makeSongList(const QString& name, QWidget* parent) {
+    auto* list = new QListWidget(parent);
+    list->setObjectName(name);
+    list->setUniformItemSizes(true);
+    return list;
+}
+
+// The time of day in the desktop's long time format, without the time zone.
+QString timeOfDay() {
+    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    format.remove('t');
+    return QTime::currentTime().toString(format.trimmed());
+}
+
+} // namespace
+
+MainWindow::MainWindow(DataFolder folder, Prompter& prompter, QWidget* parent)
+    : QMainWindow(parent), m_folder(std::move(folder)), m_prompter(prompter),
+      m_appearance(m_folder, prompter) {
+    setObjectName("TForm1");
+    setWindowTitle("Hoedeck");
+    resize(1024, 768);
+
+    m_progresTimer = new QTimer(this);
+    m_progresTimer->setObjectName("ProgresTimer");
+    m_progresTimer->setInterval(33);
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName("Timer1");
+    m_timer1->setInterval(100);
+    m_timerRec = new QTimer(this);
+    m_timerRec->setObjectName("TimerRec");
+    m_timerRec->setInterval(33);
+    connect(m_timer1, &QTimer::timeout, this, &MainWindow::showClock);
+
+    buildPanels();
+    buildMenus();
+    m_timer1->start();
+}
+
+MainWindow::~MainWindow() {
+    FormDestroy();
+}
+
+void MainWindow::buildPanels() {
+    m_client = new QWidget(this);
+    setCentralWidget(m_client);
+
+    m_pLeftSide = makePanel("pLeftSide", m_client);
+    m_panel5 = makePanel("Panel5", m_client);
+    m_pRight = makePanel("pRight", m_client);
+    m_panel7 = makePanel("Panel7", m_client);
+    m_panel10 = makePanel("Panel10", m_client);
+    m_panel11 = makePanel("Panel11", m_client);
+    m_panel12 = makePanel("Panel12", m_client);
+    m_panelProgress = makePanel("panel_progress", m_client);
+    m_panelSet = {m_pLeftSide, m_panel5, m_pRight, m_panel7, m_panel10, m_panel11, m_panel12};
+
+    auto* left = new QVBoxLayout(m_pLeftSide);
+    left->addWidget(makeLabel("lCurrentCaption", "Current song:", m_pLeftSide));
+    m_currentSong = makeLabel("current_song", "none", m_pLeftSide);
+    left->addWidget(m_currentSong);
+    left->addWidget(makeLabel("lCuedPatterCaption", "Cued Patter:", m_pLeftSide));
+    m_cuedPatter = makeLabel("lbCuedPatter", "none", m_pLeftSide);
+    left->addWidget(m_cuedPatter);
+    left->addWidget(makeLabel("lCuedSingerCaption", "Cued Singer:", m_pLeftSide));
+    m_cuedSinger = makeLabel("lbCuedSinger", "none", m_pLeftSide);
+    left->addWidget(m_cuedSinger);
+    left->addStretch();
+
+    auto* effects = new QVBoxLayout(m_panel5);
+    effects->addWidget(makeLabel("lEffectsCaption", "Effects", m_panel5));
+    effects->addStretch();
+
+    auto* folders = new QVBoxLayout(m_pRight);
+    folders->addWidget(makeLabel("lFoldersCaption", "Music Folders", m_pRight));
+    folders->addStretch();
+
+    auto* clockPanel = new QVBoxLayout(m_panel7);
+    m_clocker = makeLabel("clocker", QString(), m_panel7);
+    QFont clockFont = m_clocker->font();
+    clockFont.setPointSize(clockFont.pointSize() + 14);
+    clockFont.setBold(true);
+    m_clocker->setFont(clockFont);
+    clockPanel->addWidget(m_clocker);
+    clockPanel->addStretch();
+
+    const auto listPanel = [](QFrame* panel, const QString& caption, QListWidget* list) {
+        auto* layout = new QVBoxLayout(panel);
+        layout->addWidget(new QLabel(caption, panel));
+        layout->addWidget(list);
+    };
+    m_favoritePatter = makeSongList("lbFavorite_Patter", m_panel10);
+    m_favoriteSingers = makeSongList("lbFavorite_Singers", m_panel11);
+    m_fileList = makeSongList("FileListBox1", m_panel12);
+    listPanel(m_panel10, "Favorite Patter", m_favoritePatter);
+    listPanel(m_panel11, "Favorite Singers", m_favoriteSingers);
+    listPanel(m_panel12, "Music Files", m_fileList);
+
+    // The split is kept by a slider that the window does not show; the keys move it.
+    m_trSplitscreen = new QSlider(Qt::Vertical, m_client);
+    m_trSplitscreen->setObjectName("trSplitscreen");
+    m_trSplitscreen->setRange(Appearance::kMinSplit, Appearance::kMaxSplit);
+    m_trSplitscreen->setValue(Appearance::kDefaultSplit);
+    m_trSplitscreen->hide();
+}
+
+void MainWindow::addHiddenCommand(const QString& text, const QKeySequence& key,
+                                  const std::function<void()>& run) {
+    auto* action = m_hiddenMenu->addAction(text);
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, run);
+    // Added to the window as well, so its key works although the menu is never shown.
+    addAction(action);
+}
+
+void MainWindow::buildMenus() {
+    QMenu* file = menuBar()->addMenu("&File");
+    file->setObjectName("File1");
+    QMenu* ini = file->addMenu("Ini Files");
+    ini->setObjectName("IniFiles1");
+    for (const IniFileEntry& entry : editableIniFiles()) {
+        const QString name = entry.fileName;
+        ini->addAction(entry.caption, this, [this, name] { openIniFile(name); });
+    }
+    file->addAction("Put Link on Desktop", this, &MainWindow::putLinkOnDesktop);
+    file->addSeparator();
+    QAction* quit = file->addAction("Exit", this, &QWidget::close);
+    quit->setShortcut(QKeySequence::Quit);
+
+    QMenu* colors = menuBar()->addMenu("&Color");
+    colors->setObjectName("Color1");
+    colors->addAction("Background", this, &MainWindow::chooseBackground);
+    colors->addAction("Default", this, &MainWindow::defaultColors);
+
+    QAction* help = menuBar()->addAction("&Help");
+    help->setObjectName("Help1");
+    connect(help, &QAction::triggered, this, &MainWindow::showHelp);
+
+    m_hiddenMenu = new QMenu("Hidden", this);
+    addHiddenCommand("UP split screen slider slider", QKeySequence(Qt::CTRL | Qt::Key_A),
+                     [this] { splitUp(); });
+    addHiddenCommand("up split screen slider slider",
+                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), [this] { splitDown(); });
+}
+
+void MainWindow::guarded(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const StoreError& error) {
+        m_prompter.message(error.message(), "Hoedeck", Prompter::Icon::Error);
+    }
+}
+
+void MainWindow::FormCreate() {
+    guarded([this] {
+        // Numbers in files and edits use '.' whatever the desktop's language.
+        QLocale::setDefault(QLocale::c());
+        m_appearance.get_splitter();
+        m_trSplitscreen->setValue(m_appearance.split());
+        m_appearance.ColorMe();
+        scale_the_screen();
+        for (QListWidget* list : {m_fileList, m_favoritePatter, m_favoriteSingers})
+            list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    });
+    // The layout runs whatever happened above, so the window is usable with its defaults.
+    set_panels();
+}
+
+void MainWindow::FormDestroy() {
+    if (m_destroyed)
+        return;
+    m_destroyed = true;
+    m_timer1->stop();
+    m_progresTimer->stop();
+    m_timerRec->stop();
+    guarded([this] { m_appearance.note_splitter(); });
+}
+
+void MainWindow::scale_the_screen() {
+    // All three song lists show their rows at the height of the music file list.
+    const QFont font = m_fileList->font();
+    for (QListWidget* list : {m_favoritePatter, m_favoriteSingers}) {
+        list->setFont(font);
+        list->setUniformItemSizes(true);
+    }
+}
+
+void MainWindow::applyBackground() {
+    const QColor background = toQColor(m_appearance.background());
+    QPalette windowPalette = m_client->palette();
+    windowPalette.setColor(QPalette::Window, background);
+    m_client->setPalette(windowPalette);
+    m_client->setAutoFillBackground(true);
+    for (QFrame* panel : m_panelSet) {
+        QPalette palette = panel->palette();
+        palette.setColor(QPalette::Window, background);
+        panel->setPalette(palette);
+    }
+}
+
+void MainWindow::set_panels() {
+    applyBackground();
+    const PanelGrid grid =
+        layOutPanels(m_client->width(), m_client->height(), m_trSplitscreen->value());
+    m_pLeftSide->setGeometry(grid.pLeftSide);
+    m_panel5->setGeometry(grid.Panel5);
+    m_pRight->setGeometry(grid.pRight);
+    m_panel7->setGeometry(grid.Panel7);
+    m_panel10->setGeometry(grid.Panel10);
+    m_panel11->setGeometry(grid.Panel11);
+    m_panel12->setGeometry(grid.Panel12);
+    m_panelProgress->setGeometry(grid.progressStrip);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    set_panels();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    // The other windows live as long as the program; closing this one ends it.
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void MainWindow::splitUp() {
+    if (m_appearance.moveSplit(-1)) {
+        m_trSplitscreen->setValue(m_appearance.split());
+        set_panels();
+    }
+}
+
+void MainWindow::splitDown() {
+    if (m_appearance.moveSplit(+1)) {
+        m_trSplitscreen->setValue(m_appearance.split());
+        set_panels();
+    }
+}
+
+void MainWindow::openIniFile(const QString& fileName) {
+    const QString path = m_folder.ini(fileName);
+    if (!QFileInfo::exists(path)) {
+        m_prompter.message(
+            QStringLiteral("\"%1\" does not exist yet. Hoedeck creates it when it is first "
+                           "needed.")
+                .arg(path),
+            "Ini Files", Prompter::Icon::Information);
+        return;
+    }
+    bool started = false;
+    const QString visual = qEnvironmentVariable("VISUAL");
+    if (!visual.isEmpty()) {
+        QStringList command = QProcess::splitCommand(visual);
+        const QString program = command.takeFirst();
+        started = QProcess::startDetached(program, command << path);
+    } else {
+        started = QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    }
+    if (!started)
+        m_prompter.message(QStringLiteral("No text editor could be started for \"%1\".").arg(path),
+                           "Ini Files", Prompter::Icon::Warning);
+}
+
+void MainWindow::putLinkOnDesktop() {
+    guarded([this] {
+        hoedeck::putLinkOnDesktop(
+            QCoreApplication::applicationFilePath(), m_folder.root(),
+            QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+    });
+}
+
+void MainWindow::showHelp() {
+    if (m_help)
+        m_help->showPage(m_folder.path("manual/manual.html"));
+}
+
+void MainWindow::chooseBackground() {
+    if (const auto chosen = m_prompter.chooseColor(m_appearance.background())) {
+        guarded([&] { m_appearance.setBackground(*chosen); });
+        applyBackground();
+        if (m_lyrics) {
+            QPalette palette = m_lyrics->palette();
+            palette.setColor(QPalette::Window, toQColor(*chosen));
+            m_lyrics->setPalette(palette);
+            m_lyrics->setAutoFillBackground(true);
+        }
+    }
+}
+
+void MainWindow::defaultColors() {
+    guarded([this] { m_appearance.restoreDefaults(); });
+    applyBackground();
+}
+
+void MainWindow::showClock() {
+    const QString now = timeOfDay();
+    m_clocker->setText(now);
+    if (m_lyrics)
+        m_lyrics->clocker()->setText(now);
+}
+
+} // namespace hoedeck

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "appearance.h"
+#include "datafolder.h"
+
+#include <QMainWindow>
+#include <functional>
+
+class QFrame;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QSlider;
+class QTimer;
+
+namespace hoedeck {
+
+class LyricsWindow;
+class HelpWindow;
+class Prompter;
+
+// The main window: the panel grid, the menus and the timers. It binds the caller's commands to
+// the core objects and shows their state; the state itself lives in the core.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(DataFolder folder, Prompter& prompter, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The windows the main window writes into or shows; set right after they are created.
+    void setLyricsWindow(LyricsWindow* window) { m_lyrics = window; }
+    void setHelpWindow(HelpWindow* window) { m_help = window; }
+
+    // The creation step: loads every setting in its fixed order. A file that cannot be read or
+    // written ends the step with its message; the window still works with its defaults.
+    void FormCreate();
+    // The destruction step: releases what the program holds and saves the split. Runs once,
+    // whether the window is closed or the process is asked to end.
+    void FormDestroy();
+
+    Appearance& appearance() { return m_appearance; }
+    const DataFolder& dataFolder() const { return m_folder; }
+
+    // Lays the panels out for the current client size and split.
+    void set_panels();
+    // Gives the three song lists the same row height.
+    void scale_the_screen();
+
+    // Commands of the menus, also reached by their keys.
+    void splitUp();
+    void splitDown();
+    void openIniFile(const QString& fileName);
+    void putLinkOnDesktop();
+    void showHelp();
+    void chooseBackground();
+    void defaultColors();
+
+    QTimer* ProgresTimer() const { return m_progresTimer; }
+    QTimer* Timer1() const { return m_timer1; }
+    QTimer* TimerRec() const { return m_timerRec; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildPanels();
+    void buildMenus();
+    void addHiddenCommand(const QString& text, const QKeySequence& key,
+                          const std::function<void()>& run);
+    void applyBackground();
+    void showClock();
+    // Runs a command; a file it cannot read or write ends it with that file's message.
+    void guarded(const std::function<void()>& command);
+
+    DataFolder m_folder;
+    Prompter& m_prompter;
+    Appearance m_appearance;
+    LyricsWindow* m_lyrics = nullptr;
+    HelpWindow* m_help = nullptr;
+    bool m_destroyed = false;
+
+    QWidget* m_client = nullptr;
+    QList<QFrame*> m_panelSet;
+    QFrame* m_pLeftSide = nullptr;
+    QFrame* m_panel5 = nullptr;
+    QFrame* m_pRight = nullptr;
+    QFrame* m_panel7 = nullptr;
+    QFrame* m_panel10 = nullptr;
+    QFrame* m_panel11 = nullptr;
+    QFrame* m_panel12 = nullptr;
+    QFrame* m_panelProgress = nullptr;
+    QSlider* m_trSplitscreen = nullptr;
+    QLabel* m_currentSong = nullptr;
+    QLabel* m_cuedPatter = nullptr;
+    QLabel* m_cuedSinger = nullptr;
+    QLabel* m_clocker = nullptr;
+    QListWidget* m_fileList = nullptr;
+    QListWidget* m_favoritePatter = nullptr;
+    QListWidget* m_favoriteSingers = nullptr;
+    QMenu* m_hiddenMenu = nullptr;
+
+    QTimer* m_progresTimer = nullptr;
+    QTimer* m_timer1 = nullptr;
+    QTimer* m_timerRec = nullptr;
+};
+
+} // namespace hoedeck

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "datafolder.h"
+#include "dialogprompter.h"
+
+#include <QList>
+#include <QWidget>
+#include <memory>
+
+namespace hoedeck {
+
+class MainWindow;
+class LyricsWindow;
+class HelpWindow;
+
+// Every window of the program, created once in a fixed order and kept until the end. Only the
+// main window shows at start.
+class WindowSet {
+public:
+    explicit WindowSet(const DataFolder& folder);
+    ~WindowSet();
+
+    MainWindow* main() const { return m_main.get(); }
+    LyricsWindow* lyrics() const { return m_lyrics; }
+    HelpWindow* help() const { return m_help; }
+    // In creation order, the main window first.
+    QList<QWidget*> all() const;
+
+private:
+    DialogPrompter m_prompter;
+    std::unique_ptr<MainWindow> m_main;
+    LyricsWindow* m_lyrics = nullptr;
+    HelpWindow* m_help = nullptr;
+    QList<QWidget*> m_secondary; // owned, deleted in reverse order
+};
+
+} // namespace hoedeck
