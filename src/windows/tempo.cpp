@@ -13,6 +13,7 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
@@ -81,6 +82,8 @@ MainWindow::MainWindow(DataFolder folder, Prompter& prompter, QWidget* parent)
     buildPanels();
     buildMenus();
     m_timer1->start();
+    // The window's command keys win over the focused control's own use of the same key.
+    qApp->installEventFilter(this);
 }
 
 MainWindow::~MainWindow() {
@@ -257,6 +260,18 @@ void MainWindow::set_panels() {
     m_panel11->setGeometry(grid.Panel11);
     m_panel12->setGeometry(grid.Panel12);
     m_panelProgress->setGeometry(grid.progressStrip);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::ShortcutOverride || !watched->isWidgetType() ||
+        static_cast<QWidget*>(watched)->window() != this)
+        return QMainWindow::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QKeySequence pressed(key->keyCombination());
+    for (const QAction* action : actions())
+        if (action->isEnabled() && action->shortcut().matches(pressed) == QKeySequence::ExactMatch)
+            return true; // not accepted: the key goes to the command
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

@@ -60,6 +60,7 @@ public:
     QTimer* TimerRec() const { return m_timerRec; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 

@@ -1,0 +1,64 @@
+#include "tempdatafolder.h"
+#include "tempo.h"
+#include "textstore.h"
+#include "windowset.h"
+
+#include <QFile>
+#include <QProcess>
+#include <csignal>
+#include <gtest/gtest.h>
+
+using namespace hoedeck;
+using hoedeck::testing::TempDataFolder;
+
+TEST(Startup, CreatesTheNineWindowsInOrderWithOnlyTheMainShown) {
+    TempDataFolder data;
+    WindowSet windows(data.folder());
+    QStringList names;
+    for (QWidget* window : windows.all())
+        names << window->objectName();
+    EXPECT_EQ(names, QStringList({"TForm1", "TForm2", "TForm4", "help1", "TForm5", "TMake_CCS_Form",
+                                  "TFmReader", "TfmMetro", "TfmWhichDrive"}));
+    windows.main()->show();
+    for (QWidget* window : windows.all())
+        EXPECT_EQ(window->isVisible(), window == windows.main())
+            << window->objectName().toStdString();
+    EXPECT_EQ(windows.main()->windowTitle(), "Hoedeck");
+}
+
+namespace {
+// A copy of the real program in its own folder, so that folder is its data folder.
+QString installProgram(const TempDataFolder& data) {
+    const QString target = data.path("hoedeck");
+    QFile::copy(HOEDECK_EXECUTABLE, target);
+    return target;
+}
+} // namespace
+
+TEST(Startup, TerminationSignalStillSavesTheSplit) {
+    for (const int signal : {SIGTERM, SIGINT}) {
+        TempDataFolder data;
+        const QString program = installProgram(data);
+        // A damaged split reads as the default; only the shut-down writes the sound value back.
+        data.write("ini/splitter.txt", "damaged\r\n");
+
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOEDECK_REPORT_STARTUP", "1");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(env);
+        process.start(program, {});
+        ASSERT_TRUE(process.waitForStarted(10000));
+        QByteArray out;
+        while (!out.contains("main_window_shown_ms") && process.waitForReadyRead(20000))
+            out += process.readAllStandardOutput();
+        ASSERT_TRUE(out.contains("main_window_shown_ms"))
+            << process.readAllStandardError().toStdString();
+
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(20000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(data.bytes("ini/splitter.txt"), QByteArray("57\r\n")) << "signal " << signal;
+        EXPECT_TRUE(QFile::exists(data.path("ini/color.txt")));
+    }
+}
