@@ -1,8 +1,10 @@
 #include "appearance.h"
+#include "inifiles.h"
 #include "scriptedprompter.h"
 #include "tempdatafolder.h"
 #include "textstore.h"
 
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace hoedeck;
@@ -77,4 +79,21 @@ TEST(Appearance, ColoursDefaultsDamageAndRestore) {
     appearance.restoreDefaults();
     EXPECT_EQ(appearance.background(), color::clTeal);
     EXPECT_EQ(textstore::readList(data.path("ini/color.txt")).value(0), "clTeal");
+}
+
+TEST(DesktopLink, WritesAnExecutableEntryAndReplacesAnOldOne) {
+    TempDataFolder data;
+    const QString desktop = data.path("Desktop Folder");
+    const QString written =
+        putLinkOnDesktop("/opt/Hoedeck $1/hoedeck", "/opt/Hoedeck $1/", desktop);
+    EXPECT_EQ(written, desktop + "/Hoedeck.desktop");
+    const QByteArray entry = data.bytes("Desktop Folder/Hoedeck.desktop");
+    EXPECT_TRUE(entry.startsWith("[Desktop Entry]\n"));
+    EXPECT_TRUE(entry.contains("\nExec=\"/opt/Hoedeck \\$1/hoedeck\"\n")) << entry.toStdString();
+    EXPECT_TRUE(entry.contains("\nPath=/opt/Hoedeck $1/\n"));
+    EXPECT_FALSE(entry.contains('\r'));
+    EXPECT_TRUE(QFileInfo(written).isExecutable());
+
+    putLinkOnDesktop("/usr/local/hoedeck", "/usr/local/", desktop);
+    EXPECT_TRUE(data.bytes("Desktop Folder/Hoedeck.desktop").contains("Exec=\"/usr/local/hoedeck\""));
 }

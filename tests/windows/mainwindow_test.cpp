@@ -4,6 +4,7 @@
 #include "textstore.h"
 
 #include <QAction>
+#include <QFile>
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
@@ -122,4 +123,22 @@ TEST(MainWindow, MenusHoldOnlyWhatWorks) {
     window.defaultColors();
     EXPECT_EQ(window.findChild<QFrame*>("Panel5")->palette().color(QPalette::Window),
               QColor(0x00, 0x80, 0x80));
+}
+
+TEST(MainWindow, IniFilesOpenInTheCallersEditor) {
+    TempDataFolder data;
+    ScriptedPrompter prompter;
+    MainWindow window(data.folder(), prompter);
+    // An editor that notes what it was asked to open.
+    data.write("editor.sh", "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$(dirname \"$0\")/opened.txt\"\n");
+    QFile::setPermissions(data.path("editor.sh"), QFile::ReadOwner | QFile::WriteOwner |
+                                                      QFile::ExeOwner);
+    data.write("ini/log.txt", "a line\r\n");
+    qputenv("VISUAL", data.path("editor.sh").toUtf8());
+    window.openIniFile("log.txt");
+    qunsetenv("VISUAL");
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(data.path("opened.txt")), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(data.bytes("opened.txt"), data.path("ini/log.txt").toUtf8() + "\n",
+                              10000);
+    EXPECT_TRUE(prompter.shown.isEmpty());
 }
