@@ -174,8 +174,8 @@ void MainWindow::buildMenus() {
     }
     file->addAction("Put Link on Desktop", this, &MainWindow::putLinkOnDesktop);
     file->addSeparator();
-    QAction* quit = file->addAction("Exit", this, &QWidget::close);
-    quit->setShortcut(QKeySequence::Quit);
+    // No key: Ctrl+Q belongs to the equaliser switch.
+    file->addAction("Exit", this, &QWidget::close);
 
     QMenu* colors = menuBar()->addMenu("&Color");
     colors->setObjectName("Color1");

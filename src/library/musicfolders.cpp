@@ -1,0 +1,166 @@
+#include "musicfolders.h"
+
+#include "prompter.h"
+#include "textstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace hoedeck {
+
+namespace {
+const char* const kSubdirectories = "subdirectory.txt";
+const char* const kFavoriteFolders = "favorite_subdirectories.txt";
+
+QString withSeparator(const QString& folder) {
+    return folder.endsWith('/') ? folder : folder + '/';
+}
+
+QString joinPath(const QString& folder, const QString& fileName) {
+    return withSeparator(folder) + fileName;
+}
+} // namespace
+
+const QStringList& MusicFolders::songPatterns() {
+    static const QStringList patterns{"*.mp3", "*.ogg", "*.wav", "*.flac"};
+    return patterns;
+}
+
+MusicFolders::MusicFolders(DataFolder folder, Prompter& prompter)
+    : m_folder(std::move(folder)), m_prompter(prompter), m_browserFolder(m_folder.path("mp3s/")) {}
+
+void MusicFolders::load_favorite_subdirectories() {
+    const QString path = m_folder.ini(kFavoriteFolders);
+    textstore::ensureFile(path, {m_folder.path("mp3s/")});
+    const QStringList lines = textstore::readList(path);
+    // Each folder once, where it last occurs: A, B, a, C shows B, a, C.
+    QStringList kept;
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line)
+        if (!kept.contains(*line, Qt::CaseInsensitive))
+            kept.prepend(*line);
+    m_favorites = kept;
+}
+
+void MusicFolders::load_subdirectories() {
+    const QString path = m_folder.ini(kSubdirectories);
+    textstore::ensureFile(path, {m_folder.path("mp3s/"), m_folder.path("Lyrics/")});
+    const QString folder = textstore::readList(path).value(0);
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        m_browserFolder = withSeparator(QDir::cleanPath(folder));
+    else
+        m_browserFolder = m_folder.path("mp3s/");
+    QDir::setCurrent(m_browserFolder);
+}
+
+void MusicFolders::setBrowserFolder(const QString& folder) {
+    m_browserFolder = withSeparator(QDir::cleanPath(folder));
+    QDir::setCurrent(m_browserFolder);
+    const QString path = m_folder.ini(kSubdirectories);
+    QStringList lines = QFileInfo::exists(path) ? textstore::readList(path) : QStringList();
+    if (lines.isEmpty())
+        lines << QString();
+    if (lines.size() < 2)
+        lines << m_folder.path("Lyrics/");
+    lines[0] = m_browserFolder;
+    textstore::writeList(path, lines);
+}
+
+QString MusicFolders::existingFolderOrParent(const QString& folder) {
+    QDir dir(QDir::cleanPath(folder));
+    while (!dir.exists() && !dir.isRoot())
+        if (!dir.cdUp())
+            dir.setPath(QFileInfo(dir.path()).path());
+    return withSeparator(dir.path());
+}
+
+QStringList MusicFolders::songFiles(const QString& folder) {
+    QDir dir(folder);
+    dir.setNameFilters(songPatterns());
+    dir.setFilter(QDir::Files | QDir::Readable);
+    dir.setSorting(QDir::Name | QDir::IgnoreCase);
+    return dir.entryList();
+}
+
+bool MusicFolders::add_to_favorite_folders(const QString& folder) {
+    if (m_favorites.contains(folder, Qt::CaseInsensitive))
+        return false;
+    m_favorites << folder;
+    saveFavorites();
+    return true;
+}
+
+void MusicFolders::appendFavoriteFolder(const QString& folder) {
+    m_favorites << folder;
+    saveFavorites();
+}
+
+bool MusicFolders::removeFavoriteFolder(int index) {
+    if (index < 0 || index >= m_favorites.size())
+        return false;
+    if (!m_prompter.question("Delete " + m_favorites[index] +
+                             " from your favorite mp3 folders now?"))
+        return false;
+    m_favorites.removeAt(index);
+    saveFavorites();
+    return true;
+}
+
+void MusicFolders::moveFavoriteFolder(int from, int to) {
+    if (from < 0 || from >= m_favorites.size())
+        return;
+    const QString folder = m_favorites.takeAt(from);
+    m_favorites.insert(std::clamp(to, 0, int(m_favorites.size())), folder);
+    saveFavorites();
+}
+
+void MusicFolders::saveFavorites() {
+    textstore::writeList(m_folder.ini(kFavoriteFolders), m_favorites);
+}
+
+QString MusicFolders::locate(const QString& fileName) const {
+    if (fileName.isEmpty())
+        return {};
+    const QString inBrowser = joinPath(m_browserFolder, fileName);
+    if (QFileInfo(inBrowser).isFile())
+        return inBrowser;
+    return locateInFavorites(fileName);
+}
+
+QString MusicFolders::locateInFavorites(const QString& fileName) const {
+    if (fileName.isEmpty())
+        return {};
+    for (const QString& folder : m_favorites) {
+        const QString candidate = joinPath(folder, fileName);
+        if (QFileInfo(candidate).isFile())
+            return candidate;
+    }
+    return {};
+}
+
+QString MusicFolders::defaultArchiveFolder() {
+    return QDir::homePath() + "/archived_mp3s";
+}
+
+bool MusicFolders::archive(const QString& path, const QString& archiveFolder,
+                           const std::function<void()>& releaseFile) {
+    if (!m_prompter.question("Would you like to move" + path + " to the \"" + archiveFolder +
+                             "\" folder?"))
+        return false;
+    QDir().mkpath(archiveFolder);
+    if (!QFileInfo(path).isFile())
+        return false;
+    if (releaseFile)
+        releaseFile();
+    const QString target = joinPath(archiveFolder, QFileInfo(path).fileName());
+    // Never replace a song already in the archive: the caller would lose it.
+    if (QFileInfo::exists(target) || !QFile::rename(path, target)) {
+        m_prompter.message("That file is in use. Play another file first, then single click "
+                           "this file to delete it.");
+        return false;
+    }
+    return true;
+}
+
+} // namespace hoedeck
