@@ -4,6 +4,8 @@
 #include "help1.h"
 #include "inifiles.h"
 #include "lyrics.h"
+#include "musicbrowser.h"
+#include "musicfolders.h"
 #include "prompter.h"
 #include "textstore.h"
 
@@ -63,7 +65,8 @@ QString timeOfDay() {
 
 MainWindow::MainWindow(DataFolder folder, Prompter& prompter, QWidget* parent)
     : QMainWindow(parent), m_folder(std::move(folder)), m_prompter(prompter),
-      m_appearance(m_folder, prompter) {
+      m_appearance(m_folder, prompter),
+      m_musicFolders(std::make_unique<MusicFolders>(m_folder, prompter)) {
     setObjectName("TForm1");
     setWindowTitle("Hoedeck");
     resize(1024, 768);
@@ -120,10 +123,6 @@ void MainWindow::buildPanels() {
     effects->addWidget(makeLabel("lEffectsCaption", "Effects", m_panel5));
     effects->addStretch();
 
-    auto* folders = new QVBoxLayout(m_pRight);
-    folders->addWidget(makeLabel("lFoldersCaption", "Music Folders", m_pRight));
-    folders->addStretch();
-
     auto* clockPanel = new QVBoxLayout(m_panel7);
     m_clocker = makeLabel("clocker", QString(), m_panel7);
     QFont clockFont = m_clocker->font();
@@ -140,10 +139,10 @@ void MainWindow::buildPanels() {
     };
     m_favoritePatter = makeSongList("lbFavorite_Patter", m_panel10);
     m_favoriteSingers = makeSongList("lbFavorite_Singers", m_panel11);
-    m_fileList = makeSongList("FileListBox1", m_panel12);
     listPanel(m_panel10, "Favorite Patter", m_favoritePatter);
     listPanel(m_panel11, "Favorite Singers", m_favoriteSingers);
-    listPanel(m_panel12, "Music Files", m_fileList);
+    m_musicBrowser = new MusicBrowser(*m_musicFolders, m_prompter, m_pRight, m_panel12, this);
+    m_fileList = m_musicBrowser->FileListBox1();
 
     // The split is kept by a slider that the window does not show; the keys move it.
     m_trSplitscreen = new QSlider(Qt::Vertical, m_client);
@@ -208,7 +207,11 @@ void MainWindow::FormCreate() {
         m_appearance.get_splitter();
         m_trSplitscreen->setValue(m_appearance.split());
         m_appearance.ColorMe();
+        m_musicFolders->load_favorite_subdirectories();
+        m_musicBrowser->showFavoriteFolders();
         scale_the_screen();
+        m_musicFolders->load_subdirectories();
+        m_musicBrowser->goToFolder(m_musicFolders->browserFolder());
         for (QListWidget* list : {m_fileList, m_favoritePatter, m_favoriteSingers})
             list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     });

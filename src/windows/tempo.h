@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 
 class QFrame;
 class QLabel;
@@ -17,6 +18,8 @@ namespace hoedeck {
 
 class LyricsWindow;
 class HelpWindow;
+class MusicBrowser;
+class MusicFolders;
 class Prompter;
 
 // The main window: the panel grid, the menus and the timers. It binds the caller's commands to
@@ -39,6 +42,8 @@ public:
     void FormDestroy();
 
     Appearance& appearance() { return m_appearance; }
+    MusicFolders& musicFolders() { return *m_musicFolders; }
+    MusicBrowser& musicBrowser() { return *m_musicBrowser; }
     const DataFolder& dataFolder() const { return m_folder; }
 
     // Lays the panels out for the current client size and split.
@@ -77,6 +82,8 @@ private:
     DataFolder m_folder;
     Prompter& m_prompter;
     Appearance m_appearance;
+    std::unique_ptr<MusicFolders> m_musicFolders;
+    MusicBrowser* m_musicBrowser = nullptr;
     LyricsWindow* m_lyrics = nullptr;
     HelpWindow* m_help = nullptr;
     bool m_destroyed = false;

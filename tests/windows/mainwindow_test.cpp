@@ -4,8 +4,8 @@
 #include "textstore.h"
 
 #include <QAction>
-#include <QFile>
 #include <QApplication>
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -130,9 +130,10 @@ TEST(MainWindow, IniFilesOpenInTheCallersEditor) {
     ScriptedPrompter prompter;
     MainWindow window(data.folder(), prompter);
     // An editor that notes what it was asked to open.
-    data.write("editor.sh", "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$(dirname \"$0\")/opened.txt\"\n");
-    QFile::setPermissions(data.path("editor.sh"), QFile::ReadOwner | QFile::WriteOwner |
-                                                      QFile::ExeOwner);
+    data.write("editor.sh",
+               "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$(dirname \"$0\")/opened.txt\"\n");
+    QFile::setPermissions(data.path("editor.sh"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     data.write("ini/log.txt", "a line\r\n");
     qputenv("VISUAL", data.path("editor.sh").toUtf8());
     window.openIniFile("log.txt");

@@ -1,0 +1,304 @@
+#include "musicbrowser.h"
+
+#include "musicfolders.h"
+#include "prompter.h"
+#include "textstore.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QFileSystemWatcher>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QStorageInfo>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace hoedeck {
+
+MusicBrowser::MusicBrowser(MusicFolders& folders, Prompter& prompter, QWidget* foldersPanel,
+                           QWidget* filesPanel, QObject* parent)
+    : QObject(parent), m_folders(folders), m_prompter(prompter),
+      m_archiveFolder(MusicFolders::defaultArchiveFolder()) {
+    auto* folderLayout = new QVBoxLayout(foldersPanel);
+    folderLayout->addWidget(new QLabel("Music Folders", foldersPanel));
+    m_drives = new QComboBox(foldersPanel);
+    m_drives->setObjectName("DriveComboBox1");
+    folderLayout->addWidget(m_drives);
+
+    m_model = new QFileSystemModel(this);
+    m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    m_model->setRootPath("/");
+    m_tree = new QTreeView(foldersPanel);
+    m_tree->setObjectName("DirectoryListBox1");
+    m_tree->setModel(m_model);
+    for (int column = 1; column < m_model->columnCount(); ++column)
+        m_tree->hideColumn(column);
+    m_tree->setHeaderHidden(true);
+    m_tree->setToolTip("right click to add to favorite subdirectories list");
+    m_tree->setContextMenuPolicy(Qt::NoContextMenu);
+    m_tree->viewport()->installEventFilter(this);
+    folderLayout->addWidget(m_tree, 3);
+
+    folderLayout->addWidget(new QLabel("Favorite mp3 Folders", foldersPanel));
+    m_favorites = new QListWidget(foldersPanel);
+    m_favorites->setObjectName("lbFavorite_mp3_folders");
+    m_favorites->setDragDropMode(QAbstractItemView::InternalMove);
+    m_favorites->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_favorites->installEventFilter(this);
+    folderLayout->addWidget(m_favorites, 1);
+
+    auto* fileLayout = new QVBoxLayout(filesPanel);
+    m_filesCaption = new QLabel("mp3Files", filesPanel);
+    m_filesCaption->setObjectName("FileGroupCaption");
+    fileLayout->addWidget(m_filesCaption);
+    m_files = new QListWidget(filesPanel);
+    m_files->setObjectName("FileListBox1");
+    m_files->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_files->setDragEnabled(true);
+    m_files->setUniformItemSizes(true);
+    m_files->viewport()->installEventFilter(this);
+    fileLayout->addWidget(m_files);
+
+    // The model reads folders and sorts them in the background, so the browser's folder has
+    // its row in the tree only some time after it is asked for: show it once the model has
+    // been quiet for a moment, until it is in view.
+    m_treeSettle = new QTimer(this);
+    m_treeSettle->setSingleShot(true);
+    m_treeSettle->setInterval(100);
+    connect(m_treeSettle, &QTimer::timeout, this, &MusicBrowser::showFolderInTree);
+    const auto settle = [this] {
+        if (!m_folderInView)
+            m_treeSettle->start();
+    };
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, settle);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, settle);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, settle);
+
+    m_watcher = new QFileSystemWatcher(this);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { refresh(); });
+
+    connect(m_drives, &QComboBox::activated, this,
+            [this](int index) { goToFolder(m_drives->itemData(index).toString()); });
+    connect(m_tree, &QTreeView::clicked, this,
+            [this](const QModelIndex& index) { goToFolder(m_model->filePath(index)); });
+    connect(m_tree, &QTreeView::activated, this,
+            [this](const QModelIndex& index) { goToFolder(m_model->filePath(index)); });
+    connect(m_favorites, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { goToFolder(item->text()); });
+    connect(m_favorites, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu;
+        menu.addAction("Delete", this, [this] { deleteSelectedFavorite(true); });
+        menu.exec(m_favorites->viewport()->mapToGlobal(at));
+    });
+    connect(m_favorites->model(), &QAbstractItemModel::rowsMoved, this,
+            &MusicBrowser::favoritesReordered);
+
+    // A click, or a selection moved with the keys, checks the song; a caller can cue with the
+    // arrow keys alone.
+    connect(m_files, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+        if (!item)
+            return;
+        // A mouse press that changes the item is followed by a click: report that one once.
+        m_changedByPress = QGuiApplication::mouseButtons() != Qt::NoButton;
+        emit fileClicked(item->text());
+    });
+    connect(m_files, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        if (!std::exchange(m_changedByPress, false))
+            emit fileClicked(item->text());
+    });
+    connect(m_files, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { emit fileActivated(item->text()); });
+
+    fillDrives();
+}
+
+void MusicBrowser::fillDrives() {
+    m_drives->clear();
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid() || !volume.isReady())
+            continue;
+        const QString root = volume.rootPath();
+        const QString name = volume.displayName() == root
+                                 ? root
+                                 : QStringLiteral("%1 (%2)").arg(volume.displayName(), root);
+        m_drives->addItem(name, root);
+    }
+}
+
+void MusicBrowser::showFavoriteFolders() {
+    m_favorites->clear();
+    m_favorites->addItems(m_folders.favoriteFolders());
+}
+
+void MusicBrowser::goToFolder(const QString& folder) {
+    const QString existing = MusicFolders::existingFolderOrParent(folder);
+    try {
+        m_folders.setBrowserFolder(existing);
+    } catch (const StoreError& error) {
+        m_prompter.message(error.message(), "Hoedeck", Prompter::Icon::Error);
+    }
+    showFiles();
+}
+
+void MusicBrowser::refresh() {
+    const QString folder = m_folders.browserFolder();
+    if (!QFileInfo(folder).isDir()) {
+        // The folder went away under the browser: go to the nearest one still there.
+        goToFolder(folder);
+        return;
+    }
+    showFiles();
+}
+
+void MusicBrowser::showFiles() {
+    const QString folder = m_folders.browserFolder();
+    const QString selected = m_files->currentItem() ? m_files->currentItem()->text() : QString();
+    const QSignalBlocker block(m_files);
+    m_files->clear();
+    const QStringList songs = MusicFolders::songFiles(folder);
+    m_files->addItems(songs);
+    const auto keep = m_files->findItems(selected, Qt::MatchExactly);
+    if (!selected.isEmpty() && !keep.isEmpty())
+        m_files->setCurrentItem(keep.first(), QItemSelectionModel::NoUpdate);
+    m_filesCaption->setText(QStringLiteral("mp3Files: %1").arg(songs.size()));
+
+    m_folderInView = false;
+    showFolderInTree();
+    // The drive is the mounted volume with the longest root that holds the folder.
+    int drive = -1;
+    qsizetype longest = -1;
+    for (int i = 0; i < m_drives->count(); ++i) {
+        const QString root = m_drives->itemData(i).toString();
+        if (folder.startsWith(root) && root.size() > longest) {
+            drive = i;
+            longest = root.size();
+        }
+    }
+    if (drive >= 0)
+        m_drives->setCurrentIndex(drive);
+    watchFolder();
+}
+
+void MusicBrowser::showFolderInTree() {
+    // The model reads folders in the background: the index of a deep folder exists only once
+    // its parents are read, so this runs again as each of them arrives.
+    const QModelIndex index = m_model->index(QDir::cleanPath(m_folders.browserFolder()));
+    if (!index.isValid()) {
+        m_treeSettle->start();
+        return;
+    }
+    const QSignalBlocker block(m_tree->selectionModel());
+    m_tree->setCurrentIndex(index);
+    m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    m_folderInView = m_tree->viewport()->rect().intersects(m_tree->visualRect(index));
+}
+
+void MusicBrowser::watchFolder() {
+    if (!m_watcher->directories().isEmpty())
+        m_watcher->removePaths(m_watcher->directories());
+    const QString folder = QDir::cleanPath(m_folders.browserFolder());
+    m_watcher->addPath(folder);
+    // Watching the parent as well notices the folder itself being removed or renamed.
+    const QString parent = QFileInfo(folder).path();
+    if (parent != folder)
+        m_watcher->addPath(parent);
+}
+
+QString MusicBrowser::selectedFilePath() const {
+    const QListWidgetItem* item = m_files->currentItem();
+    if (!item || !item->isSelected())
+        return {};
+    return m_folders.browserFolder() + item->text();
+}
+
+void MusicBrowser::offerFolderAsFavorite() {
+    const QString folder = QDir::cleanPath(m_folders.browserFolder());
+    if (!m_prompter.question("Would you like to add " + folder +
+                             " to your favorite subdirectories list?"))
+        return;
+    try {
+        m_folders.add_to_favorite_folders(folder);
+    } catch (const StoreError& error) {
+        m_prompter.message(error.message(), "Hoedeck", Prompter::Icon::Error);
+    }
+    showFavoriteFolders();
+}
+
+void MusicBrowser::deleteSelectedFavorite(bool fromMenu) {
+    const int row = m_favorites->currentRow();
+    if (row < 0 || !m_favorites->currentItem()->isSelected()) {
+        if (fromMenu)
+            m_prompter.message("Select a file first");
+        return;
+    }
+    try {
+        m_folders.removeFavoriteFolder(row);
+    } catch (const StoreError& error) {
+        m_prompter.message(error.message(), "Hoedeck", Prompter::Icon::Error);
+    }
+    showFavoriteFolders();
+}
+
+void MusicBrowser::favoritesReordered() {
+    QStringList shown;
+    for (int i = 0; i < m_favorites->count(); ++i)
+        shown << m_favorites->item(i)->text();
+    // Find the one folder that moved and move it in the core the same way.
+    const QStringList& held = m_folders.favoriteFolders();
+    for (int from = 0; from < held.size(); ++from) {
+        for (int to = 0; to < shown.size(); ++to) {
+            QStringList trial = held;
+            trial.move(from, to);
+            if (trial == shown) {
+                try {
+                    m_folders.moveFavoriteFolder(from, to);
+                } catch (const StoreError& error) {
+                    m_prompter.message(error.message(), "Hoedeck", Prompter::Icon::Error);
+                }
+                return;
+            }
+        }
+    }
+}
+
+void MusicBrowser::archiveSelectedFile() {
+    const QString path = selectedFilePath();
+    if (path.isEmpty())
+        return;
+    if (m_folders.archive(path, m_archiveFolder, m_releaseFile))
+        refresh();
+}
+
+bool MusicBrowser::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton) {
+            if (watched == m_tree->viewport()) {
+                offerFolderAsFavorite();
+                return true;
+            }
+            if (watched == m_files->viewport()) {
+                if (QListWidgetItem* item = m_files->itemAt(mouse->position().toPoint())) {
+                    m_files->setCurrentItem(item);
+                    archiveSelectedFile();
+                }
+                return true;
+            }
+        }
+    }
+    if (watched == m_favorites && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        deleteSelectedFavorite(false);
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace hoedeck
