@@ -1,0 +1,121 @@
+#include "audioengine.h"
+#include "output.h"
+#include "soundfiles.h"
+#include "testsignals.h"
+
+#include <QTemporaryDir>
+#include <atomic>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <new>
+#include <sndfile.h>
+#include <thread>
+
+using namespace hoedeck;
+using namespace hoedeck::testing;
+
+// Counts allocations made on a thread that asks for it, to show the device side never
+// allocates.
+namespace {
+thread_local bool t_counting = false;
+std::atomic<int> g_allocations{0};
+} // namespace
+
+void* operator new(std::size_t size) {
+    if (t_counting)
+        g_allocations.fetch_add(1);
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+// Runs the device side of an output by hand.
+class ProbeOutput : public AudioOutput {
+public:
+    bool start(RingBuffer&, int, QString&) override { return true; }
+    void stop() override {}
+    QString name() const override { return "probe"; }
+    int bufferFrames() const override { return 256; }
+    void device(RingBuffer& ring, float* out, std::size_t frames) { pull(ring, out, frames, true); }
+};
+} // namespace
+
+TEST(Output, DeviceSideTakesFramesWithoutAllocatingAndCountsUnderruns) {
+    RingBuffer ring(1024);
+    std::vector<float> in(512 * 2, 0.25f), out(512 * 2);
+    ring.push(in.data(), 512);
+    ProbeOutput output;
+    t_counting = true;
+    output.device(ring, out.data(), 256);
+    output.device(ring, out.data(), 512); // only 256 left: an underrun, silence after them
+    t_counting = false;
+    EXPECT_EQ(g_allocations.load(), 0);
+    EXPECT_EQ(out[255 * 2], 0.25f);
+    EXPECT_EQ(out[256 * 2], 0.0f);
+    EXPECT_EQ(output.underruns(), 1u);
+    EXPECT_EQ(output.framesPlayed(), 512u);
+}
+
+TEST(Output, NullOutputKeepsRealTimeAndTheWavCopyHoldsWhatPlayed) {
+    QTemporaryDir dir;
+    writeWav(dir.filePath("tone.wav"), sine(440, 5.0));
+    const QString copy = dir.filePath("played.wav");
+    qputenv("HOEDECK_OUTPUT_WAV", copy.toUtf8());
+    {
+        AudioEngine engine(AudioEngine::Output::Null);
+        QString reason;
+        ASSERT_TRUE(engine.start(&reason)) << reason.toStdString();
+        qunsetenv("HOEDECK_OUTPUT_WAV");
+        EXPECT_EQ(engine.output(), AudioEngine::Output::Null);
+        const Handle h = engine.streamCreateFile(dir.filePath("tone.wav"), 0);
+        ASSERT_TRUE(engine.streamPlay(h, false));
+        const auto begin = std::chrono::steady_clock::now();
+        const std::uint64_t before = engine.framesPlayed();
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        const double played = double(engine.framesPlayed() - before) / 44100.0;
+        EXPECT_NEAR(played / elapsed, 1.0, 0.02);
+        EXPECT_EQ(engine.underruns(), 0u);
+        EXPECT_GT(engine.channelGetPosition(h), 44100u * 4);
+        engine.free();
+    }
+    SF_INFO info{};
+    SNDFILE* file = sf_open(QFile::encodeName(copy).constData(), SFM_READ, &info);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(info.samplerate, 44100);
+    EXPECT_EQ(info.channels, 2);
+    EXPECT_GT(info.frames, 44100 * 2 - 4410);
+    std::vector<float> played(std::size_t(info.frames) * 2);
+    sf_readf_float(file, played.data(), info.frames);
+    sf_close(file);
+    EXPECT_NEAR(toneFrequency(played, 0, 44100), 440.0, 1.0);
+}
+
+TEST(Output, DeviceRequestRunsOnTheNullOutputWhenNoneOpens) {
+    // This machine may or may not have a sound card; either way the engine must run.
+    AudioEngine engine(AudioEngine::Output::Device);
+    QString reason;
+    const bool opened = engine.start(&reason);
+    if (!opened) {
+        EXPECT_EQ(engine.output(), AudioEngine::Output::Null);
+        EXPECT_FALSE(reason.isEmpty());
+        EXPECT_EQ(engine.errorGetCode(), AudioError::Driver);
+    }
+    EXPECT_FALSE(engine.outputName().isEmpty());
+    engine.free();
+}
+
+TEST(Output, ErrorBoxTexts) {
+    EXPECT_EQ(AudioEngine::errorText("Couldn't create a resampled stream!", 41, 0),
+              "Couldn't create a resampled stream!\n\nBASS Error Code: 41\nBASS_FX Error Code: 0");
+    EXPECT_EQ(AudioEngine::recorderErrorText("Can't start recording", 3),
+              "Can't start recording\n(error code: 3)");
+}
