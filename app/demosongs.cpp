@@ -29,7 +29,9 @@ struct Mix {
     }
 };
 
-double noteHz(int midi) { return 440.0 * std::pow(2.0, (midi - 69) / 12.0); }
+double noteHz(int midi) {
+    return 440.0 * std::pow(2.0, (midi - 69) / 12.0);
+}
 
 // A plucked string (Karplus-Strong): the banjo and guitar of the band.
 std::vector<float> pluck(double hz, double seconds, unsigned seed, double brightness = 0.5) {
@@ -184,7 +186,8 @@ std::vector<float> chaching() {
             const double t = double(i) / kRate - start;
             double v = 0;
             for (std::size_t p = 0; p < partials.size(); ++p)
-                v += std::sin(2 * kPi * base * partials[p] * t) * std::exp(-t * (8 + 6 * p)) / (p + 1);
+                v += std::sin(2 * kPi * base * partials[p] * t) * std::exp(-t * (8 + 6 * p)) /
+                     (p + 1);
             out[i] += float(0.35 * v * std::min(1.0, t * 2000));
         }
     }
