@@ -1,5 +1,6 @@
 #include "tempo.h"
 
+#include "audioengine.h"
 #include "colors.h"
 #include "help1.h"
 #include "inifiles.h"
@@ -63,8 +64,8 @@ QString timeOfDay() {
 
 } // namespace
 
-MainWindow::MainWindow(DataFolder folder, Prompter& prompter, QWidget* parent)
-    : QMainWindow(parent), m_folder(std::move(folder)), m_prompter(prompter),
+MainWindow::MainWindow(DataFolder folder, Prompter& prompter, AudioEngine& engine, QWidget* parent)
+    : QMainWindow(parent), m_folder(std::move(folder)), m_prompter(prompter), m_engine(engine),
       m_appearance(m_folder, prompter),
       m_musicFolders(std::make_unique<MusicFolders>(m_folder, prompter)) {
     setObjectName("TForm1");
@@ -201,11 +202,14 @@ void MainWindow::guarded(const std::function<void()>& command) {
 }
 
 void MainWindow::FormCreate() {
-    guarded([this] {
+    bool audioStarted = false;
+    guarded([&] {
         // Numbers in files and edits use '.' whatever the desktop's language.
         QLocale::setDefault(QLocale::c());
         m_appearance.get_splitter();
         m_trSplitscreen->setValue(m_appearance.split());
+        Start_BASS();
+        audioStarted = true;
         m_appearance.ColorMe();
         m_musicFolders->load_favorite_subdirectories();
         m_musicBrowser->showFavoriteFolders();
@@ -215,7 +219,10 @@ void MainWindow::FormCreate() {
         for (QListWidget* list : {m_fileList, m_favoritePatter, m_favoriteSingers})
             list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     });
-    // The layout runs whatever happened above, so the window is usable with its defaults.
+    // A settings file that cannot be read ends the loading above, but a caller still needs
+    // the sound and a window laid out with the defaults.
+    if (!audioStarted)
+        Start_BASS();
     set_panels();
 }
 
@@ -226,7 +233,19 @@ void MainWindow::FormDestroy() {
     m_timer1->stop();
     m_progresTimer->stop();
     m_timerRec->stop();
+    m_engine.free();
     guarded([this] { m_appearance.note_splitter(); });
+}
+
+void MainWindow::Start_BASS() {
+    QString reason;
+    const bool opened = m_engine.start(&reason);
+    if (!opened && m_engine.errorGetCode() == AudioError::Driver)
+        m_prompter.message("No audio output device could be opened: " + reason +
+                               ".\n\nHoedeck plays on a silent output, so everything else works.",
+                           "Hoedeck", Prompter::Icon::Warning);
+    else if (!reason.isEmpty())
+        m_prompter.message(reason, "Hoedeck", Prompter::Icon::Warning);
 }
 
 void MainWindow::scale_the_screen() {

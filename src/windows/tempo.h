@@ -16,6 +16,7 @@ class QTimer;
 
 namespace hoedeck {
 
+class AudioEngine;
 class LyricsWindow;
 class HelpWindow;
 class MusicBrowser;
@@ -27,7 +28,8 @@ class Prompter;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindow(DataFolder folder, Prompter& prompter, QWidget* parent = nullptr);
+    MainWindow(DataFolder folder, Prompter& prompter, AudioEngine& engine,
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The windows the main window writes into or shows; set right after they are created.
@@ -57,6 +59,8 @@ public:
     void openIniFile(const QString& fileName);
     void putLinkOnDesktop();
     void showHelp();
+    // Opens the audio output; without a sound card the program runs on a silent one.
+    void Start_BASS();
     void chooseBackground();
     void defaultColors();
 
@@ -81,6 +85,7 @@ private:
 
     DataFolder m_folder;
     Prompter& m_prompter;
+    AudioEngine& m_engine;
     Appearance m_appearance;
     std::unique_ptr<MusicFolders> m_musicFolders;
     MusicBrowser* m_musicBrowser = nullptr;

@@ -6,8 +6,8 @@
 
 namespace hoedeck {
 
-WindowSet::WindowSet(const DataFolder& folder) {
-    m_main = std::make_unique<MainWindow>(folder, m_prompter);
+WindowSet::WindowSet(const DataFolder& folder, AudioEngine::Output output) : m_engine(output) {
+    m_main = std::make_unique<MainWindow>(folder, m_prompter, m_engine);
     m_prompter.setOwner(m_main.get());
     m_main->FormCreate();
 

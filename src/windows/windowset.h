@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audioengine.h"
 #include "datafolder.h"
 #include "dialogprompter.h"
 
@@ -17,17 +18,20 @@ class HelpWindow;
 // main window shows at start.
 class WindowSet {
 public:
-    explicit WindowSet(const DataFolder& folder);
+    explicit WindowSet(const DataFolder& folder,
+                       AudioEngine::Output output = AudioEngine::outputFromEnvironment());
     ~WindowSet();
 
     MainWindow* main() const { return m_main.get(); }
     LyricsWindow* lyrics() const { return m_lyrics; }
     HelpWindow* help() const { return m_help; }
+    AudioEngine& engine() { return m_engine; }
     // In creation order, the main window first.
     QList<QWidget*> all() const;
 
 private:
     DialogPrompter m_prompter;
+    AudioEngine m_engine;
     std::unique_ptr<MainWindow> m_main;
     LyricsWindow* m_lyrics = nullptr;
     HelpWindow* m_help = nullptr;

@@ -1,3 +1,4 @@
+#include "audioengine.h"
 #include "scriptedprompter.h"
 #include "tempdatafolder.h"
 #include "tempo.h"
@@ -33,7 +34,8 @@ QRect panel(const QWidget& window, const char* name) {
 TEST(MainWindow, StartsCleanOnAnEmptyIniFolder) {
     TempDataFolder data;
     ScriptedPrompter prompter;
-    MainWindow window(data.folder(), prompter);
+    AudioEngine engine(AudioEngine::Output::Offline);
+    MainWindow window(data.folder(), prompter, engine);
     window.FormCreate();
 
     EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.shown.join('\n').toStdString();
@@ -53,12 +55,14 @@ TEST(MainWindow, StartsCleanOnAnEmptyIniFolder) {
 TEST(MainWindow, MissingIniFolderShowsOneErrorAndStillRuns) {
     TempDataFolder data(false);
     ScriptedPrompter prompter;
-    MainWindow window(data.folder(), prompter);
+    AudioEngine engine(AudioEngine::Output::Offline);
+    MainWindow window(data.folder(), prompter, engine);
     window.FormCreate();
     ASSERT_EQ(prompter.shown.size(), 1);
     EXPECT_TRUE(prompter.shown[0].contains("splitter.txt")) << prompter.shown[0].toStdString();
-    // The rest of the step was skipped: no colour file was attempted after the failure.
-    EXPECT_EQ(prompter.shown.size(), 1);
+    // The rest of the loading was skipped, but the sound was opened all the same.
+    EXPECT_FALSE(engine.start());
+    EXPECT_EQ(engine.errorGetCode(), AudioError::Already);
     // The window still lays itself out and answers its keys.
     window.resize(1000, 800);
     window.show();
@@ -71,7 +75,8 @@ TEST(MainWindow, MissingIniFolderShowsOneErrorAndStillRuns) {
 TEST(MainWindow, PanelGridFollowsTheSplitKeys) {
     TempDataFolder data;
     ScriptedPrompter prompter;
-    MainWindow window(data.folder(), prompter);
+    AudioEngine engine(AudioEngine::Output::Offline);
+    MainWindow window(data.folder(), prompter, engine);
     window.FormCreate();
     window.show();
     window.centralWidget()->setFixedSize(1000, 800);
@@ -102,7 +107,8 @@ TEST(MainWindow, PanelGridFollowsTheSplitKeys) {
 TEST(MainWindow, MenusHoldOnlyWhatWorks) {
     TempDataFolder data;
     ScriptedPrompter prompter;
-    MainWindow window(data.folder(), prompter);
+    AudioEngine engine(AudioEngine::Output::Offline);
+    MainWindow window(data.folder(), prompter, engine);
     QStringList titles;
     for (QAction* action : window.menuBar()->actions())
         titles << action->text().remove('&');
@@ -128,7 +134,8 @@ TEST(MainWindow, MenusHoldOnlyWhatWorks) {
 TEST(MainWindow, IniFilesOpenInTheCallersEditor) {
     TempDataFolder data;
     ScriptedPrompter prompter;
-    MainWindow window(data.folder(), prompter);
+    AudioEngine engine(AudioEngine::Output::Offline);
+    MainWindow window(data.folder(), prompter, engine);
     // An editor that notes what it was asked to open.
     data.write("editor.sh",
                "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$(dirname \"$0\")/opened.txt\"\n");
