@@ -1,0 +1,230 @@
+// The audio engine's figures, each beside its peer where there is one:
+//   offline render speed of the singer chain and of the patter loop (soundstretch and sox do the
+//   same tempo, pitch and equaliser work on the same WAV), open to first sound of a 6-minute
+//   MP3, process memory with a 6-minute song in each slot, and underruns over minutes of
+//   null-output playback with commands hammering the engine and the other core busy.
+//   bench_engine [UNDERRUN_SECONDS]   (default 600)
+
+#include "audioengine.h"
+#include "soundfiles.h"
+#include "testsignals.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <thread>
+
+using namespace hoedeck;
+using namespace hoedeck::testing;
+
+namespace {
+
+constexpr double kSongSeconds = 300;
+
+double seconds(const QElapsedTimer& timer) {
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+double singerChain(const QString& wav) {
+    AudioEngine engine(AudioEngine::Output::Offline);
+    engine.start();
+    QElapsedTimer timer;
+    timer.start();
+    const Handle source = engine.streamCreateFile(wav, AudioEngine::kFlagDecode);
+    engine.tempoCreate(source);
+    const Handle out = engine.tempoGetResampledHandle(source);
+    engine.tempoSet(source, 10.0f, -1, 2.0f);
+    engine.dspSetPeakingEq(source);
+    const float centres[3] = {125, 1000, 8000};
+    for (int band = 0; band < 3; ++band)
+        engine.dspSetParameters(source, {band, 44100, 2.5f, 0, centres[band], 3.0f});
+    engine.streamPlay(out, false);
+    std::vector<float> block(4096 * 2);
+    while (engine.channelIsActive(out))
+        engine.render(block.data(), 4096);
+    return kSongSeconds / seconds(timer);
+}
+
+double patterLoop(const QString& wav) {
+    AudioEngine engine(AudioEngine::Output::Offline);
+    engine.start();
+    QElapsedTimer timer;
+    timer.start();
+    Handle copies[2];
+    for (Handle& copy : copies) {
+        copy = engine.streamCreateFile(wav, AudioEngine::kFlagFx);
+        engine.channelSetAttributes(copy, int(44100 * 1.03), 100, -101);
+        const float centres[3] = {125, 1000, 8000};
+        for (float centre : centres)
+            engine.fxSetParameters(engine.channelSetFx(copy), {centre, 18.0f, -3.0f});
+    }
+    // A seam every 20 s of the song: loop 10 s to 30 s, crossfading as the patter does.
+    const float loopStart = 10, loopEnd = 30;
+    for (int i = 0; i < 2; ++i) {
+        const Handle self = copies[i], other = copies[1 - i];
+        engine.channelSetSync(
+            self, engine.channelSeconds2Bytes(self, loopEnd), [&, self, other](Handle, Handle) {
+                engine.channelSetPosition(other, engine.channelSeconds2Bytes(other, loopStart));
+                engine.channelSetAttributes(other, -1, 66, -101);
+                engine.channelSlideAttributes(other, -1, 100, -101, 2000);
+                engine.channelSlideAttributes(self, -1, 0, -101, 4000);
+                engine.streamPlay(other, false);
+            });
+    }
+    engine.streamPlay(copies[0], false);
+    std::vector<float> block(4096 * 2);
+    for (std::size_t done = 0; done < std::size_t(kSongSeconds * 44100); done += 4096)
+        engine.render(block.data(), 4096);
+    return kSongSeconds / seconds(timer);
+}
+
+double peer(const QString& program, const QStringList& args) {
+    QProcess process;
+    QElapsedTimer timer;
+    timer.start();
+    process.start(program, args);
+    if (!process.waitForFinished(600000) || process.exitCode() != 0)
+        return -1;
+    return kSongSeconds / seconds(timer);
+}
+
+double openToFirstSound(const QString& mp3) {
+    std::vector<double> runs;
+    for (int i = 0; i < 5; ++i) {
+        AudioEngine engine(AudioEngine::Output::Null);
+        engine.start();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100)); // output running
+        QElapsedTimer timer;
+        timer.start();
+        const Handle h = engine.streamCreateFile(mp3, AudioEngine::kFlagFx);
+        engine.streamPlay(h, false);
+        while ((engine.channelGetLevel(h) & 0xFFFF) == 0 && timer.elapsed() < 5000)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        // The sound is mixed; it reaches the listener after what is queued ahead of it.
+        runs.push_back(double(timer.nsecsElapsed()) / 1e6 + engine.queuedFrames() * 1000.0 / 44100);
+    }
+    std::sort(runs.begin(), runs.end());
+    return runs[runs.size() / 2];
+}
+
+double rssMb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stod(line.substr(6)) / 1024.0;
+    return -1;
+}
+
+double twoSongsMemory(const QString& patter, const QString& singer) {
+    AudioEngine engine(AudioEngine::Output::Offline);
+    engine.start();
+    // The patter slot: two copies, the tempo reference and the BPM stream.
+    const Handle a = engine.streamCreateFile(patter, AudioEngine::kFlagFx);
+    engine.streamCreateFile(patter, AudioEngine::kFlagFx);
+    const Handle reference = engine.streamCreateFile(patter, AudioEngine::kFlagDecode);
+    engine.tempoCreate(reference);
+    engine.streamCreateFile(patter, AudioEngine::kFlagDecode);
+    // The singer slot: its tempo stream and BPM stream.
+    const Handle s = engine.streamCreateFile(singer, AudioEngine::kFlagDecode);
+    engine.tempoCreate(s);
+    engine.streamCreateFile(singer, AudioEngine::kFlagDecode);
+    engine.streamPlay(a, false);
+    engine.streamPlay(engine.tempoGetResampledHandle(s), false);
+    std::vector<float> block(4096 * 2);
+    for (int i = 0; i < 100; ++i)
+        engine.render(block.data(), 4096);
+    return rssMb();
+}
+
+std::uint64_t underruns(const QString& wav, int playSeconds) {
+    AudioEngine engine(AudioEngine::Output::Null);
+    engine.start();
+    Handle copies[2] = {engine.streamCreateFile(wav, AudioEngine::kFlagFx),
+                        engine.streamCreateFile(wav, AudioEngine::kFlagFx)};
+    for (Handle copy : copies)
+        for (float centre : {125.0f, 1000.0f, 8000.0f})
+            engine.fxSetParameters(engine.channelSetFx(copy), {centre, 18.0f, 2.0f});
+    const Handle source = engine.streamCreateFile(wav, AudioEngine::kFlagDecode);
+    engine.tempoCreate(source);
+    const Handle singer = engine.tempoGetResampledHandle(source);
+    engine.streamPlay(copies[0], false);
+    engine.streamPlay(singer, false);
+
+    std::atomic<bool> running{true};
+    std::thread busy([&] {
+        volatile double x = 0;
+        while (running)
+            for (int i = 0; i < 100000; ++i)
+                x = x + std::sqrt(double(i));
+    });
+    std::thread hammer([&] {
+        int n = 0;
+        while (running) {
+            const Handle copy = copies[n % 2];
+            engine.channelSetAttributes(copy, 44100 + (n % 50) * 100, 60 + n % 40, -101);
+            engine.channelGetLevel(copy);
+            engine.channelGetPosition(copy);
+            engine.tempoSet(source, float(n % 20 - 10), -1, float(n % 5 - 2));
+            if (n % 50 == 0) {
+                engine.channelSetPosition(copy, engine.channelSeconds2Bytes(copy, float(n % 200)));
+                engine.streamPlay(copy, false);
+            }
+            if (n % 200 == 0) {
+                engine.tempoStopAndFlush(source);
+                engine.streamPlay(singer, false);
+            }
+            ++n;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    for (int s = 0; s < playSeconds; ++s) {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        if (!engine.channelIsActive(singer)) {
+            engine.channelSetPosition(source, 0);
+            engine.streamPlay(singer, false);
+        }
+    }
+    running = false;
+    hammer.join();
+    busy.join();
+    return engine.underruns();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int playSeconds = argc > 1 ? std::max(1, atoi(argv[1])) : 600;
+    QTemporaryDir dir;
+    const QString wav = dir.filePath("song.wav");
+    writeWav(wav, beatMusic(125, kSongSeconds));
+    const QString six = dir.filePath("six.wav");
+    writeWav(six, beatMusic(126, 360));
+    const QString sixMp3 = dir.filePath("six.mp3");
+    const QString otherMp3 = dir.filePath("other.mp3");
+    encodeMp3(six, sixMp3);
+    QFile::copy(sixMp3, otherMp3);
+
+    std::printf("singer_chain_x_realtime: %.1f\n", singerChain(wav));
+    std::printf("patter_loop_x_realtime: %.1f\n", patterLoop(wav));
+    std::printf("soundstretch_x_realtime: %.1f\n",
+                peer("soundstretch", {wav, dir.filePath("stretch.wav"), "-tempo=10", "-pitch=2"}));
+    std::printf("sox_x_realtime: %.1f\n",
+                peer("sox", {wav, dir.filePath("sox.wav"), "tempo", "1.1", "pitch", "200",
+                             "equalizer", "125", "2.5o", "3", "equalizer", "1000", "2.5o", "3",
+                             "equalizer", "8000", "2.5o", "3"}));
+    std::fflush(stdout);
+    std::printf("open_to_sound_ms: %.1f\n", openToFirstSound(sixMp3));
+    std::printf("rss_two_songs_mb: %.1f\n", twoSongsMemory(sixMp3, otherMp3));
+    std::fflush(stdout);
+    std::printf("underrun_test_seconds: %d\n", playSeconds);
+    std::printf("underruns: %llu\n", static_cast<unsigned long long>(underruns(wav, playSeconds)));
+    return 0;
+}
