@@ -212,14 +212,22 @@ int main(int argc, char** argv) {
     encodeMp3(six, sixMp3);
     QFile::copy(sixMp3, otherMp3);
 
-    std::printf("singer_chain_x_realtime: %.1f\n", singerChain(wav));
-    std::printf("patter_loop_x_realtime: %.1f\n", patterLoop(wav));
-    std::printf("soundstretch_x_realtime: %.1f\n",
-                peer("soundstretch", {wav, dir.filePath("stretch.wav"), "-tempo=10", "-pitch=2"}));
-    std::printf("sox_x_realtime: %.1f\n",
-                peer("sox", {wav, dir.filePath("sox.wav"), "tempo", "1.1", "pitch", "200",
-                             "equalizer", "125", "2.5o", "3", "equalizer", "1000", "2.5o", "3",
-                             "equalizer", "8000", "2.5o", "3"}));
+    // Each speed is the best of three runs, taken in turns with the peers, so a busy moment of
+    // the machine does not count against one side only.
+    double singer = 0, patter = 0, stretch = 0, sox = 0;
+    for (int run = 0; run < 3; ++run) {
+        singer = std::max(singer, singerChain(wav));
+        stretch = std::max(stretch, peer("soundstretch", {wav, dir.filePath("stretch.wav"),
+                                                          "-tempo=10", "-pitch=2"}));
+        patter = std::max(patter, patterLoop(wav));
+        sox = std::max(sox, peer("sox", {wav, dir.filePath("sox.wav"), "tempo", "1.1", "pitch",
+                                         "200", "equalizer", "125", "2.5o", "3", "equalizer",
+                                         "1000", "2.5o", "3", "equalizer", "8000", "2.5o", "3"}));
+    }
+    std::printf("singer_chain_x_realtime: %.1f\n", singer);
+    std::printf("patter_loop_x_realtime: %.1f\n", patter);
+    std::printf("soundstretch_x_realtime: %.1f\n", stretch);
+    std::printf("sox_x_realtime: %.1f\n", sox);
     std::fflush(stdout);
     std::printf("open_to_sound_ms: %.1f\n", openToFirstSound(sixMp3));
     std::printf("rss_two_songs_mb: %.1f\n", twoSongsMemory(sixMp3, otherMp3));

@@ -20,6 +20,10 @@ public:
                     double gainDb) noexcept;
     void process(float* interleaved, std::size_t frames, int channels) noexcept;
     void reset() noexcept;
+    // Runs several bands over interleaved stereo in one pass (the same result as one after
+    // another, at a fraction of the cost: the samples stay in registers).
+    static void processStereoChain(PeakingFilter* bands, int count, float* stereo,
+                                   std::size_t frames) noexcept;
 
     double sampleRate() const { return m_sampleRate; }
     double centreHz() const { return m_centre; }
@@ -27,6 +31,8 @@ public:
     double gainDb() const { return m_gain; }
 
 private:
+    void storeState(int channel, double x1, double x2, double y1, double y2) noexcept;
+
     double m_sampleRate = 44100;
     double m_centre = 1000;
     double m_bandwidth = 1;

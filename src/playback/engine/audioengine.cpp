@@ -35,6 +35,7 @@ void ok() {
 constexpr std::size_t kBlockFrames = 256;  // a mixer block: 5.8 ms
 constexpr std::size_t kRingFrames = 8192;  // room in the ring
 constexpr std::size_t kAheadFrames = 1024; // how far the mixer keeps ahead: 23 ms
+constexpr std::int64_t kFeedFrames = 2048;  // source frames given to a tempo stream at a time
 } // namespace
 
 class AudioEngine::Impl {
@@ -42,7 +43,10 @@ public:
     explicit Impl(Output mode) : mode(mode), files(mode == Output::Offline), ring(kRingFrames) {
         mixA.resize(kBlockFrames * 4 * 2);
         voiceBuffer.resize(kBlockFrames * 4 * 2);
-        source.resize(kBlockFrames * 8 * 2 + 64);
+        source.resize(std::max<std::size_t>(kBlockFrames * 8, kFeedFrames) * 2 + 64);
+        fired.reserve(8);
+        reports.reserve(8);
+        before.reserve(16);
     }
 
     Output mode;
@@ -203,7 +207,7 @@ public:
                 continue;
             }
             const auto at = std::int64_t(s.pos);
-            const std::int64_t got = s.file->read(at, source.data(), 512);
+            const std::int64_t got = s.file->read(at, source.data(), kFeedFrames);
             if (got > 0) {
                 t.st->putSamples(source.data(), uint(got));
                 if (t.bpmLive) {
@@ -228,8 +232,7 @@ public:
             }
         }
         if (t.eqOn)
-            for (auto& filter : t.filters)
-                filter.process(out, done, 2);
+            dsp::PeakingFilter::processStereoChain(t.filters.data(), int(t.filters.size()), out, done);
         t.voice.applyVolume(out, done);
         t.voice.meter(out, done);
         return done;
@@ -258,14 +261,18 @@ public:
 
     // Mixes one block; syncs split it at their exact frame and run between the parts, so what
     // they start sounds from that very frame.
+    std::vector<Fired> fired;
+    std::vector<BpmReport> reports;
+    std::vector<std::pair<Stream*, double>> before;
+
     void mixBlock(float* out, std::size_t frames) {
-        std::vector<Fired> fired;
-        std::vector<BpmReport> reports;
+        fired.clear();
+        reports.clear();
         std::fill(out, out + frames * 2, 0.0f);
         std::size_t done = 0;
         while (done < frames) {
             const std::size_t part = framesToNextSync(frames - done);
-            std::vector<std::pair<Stream*, double>> before;
+            before.clear();
             for (auto& [h, s] : streams) {
                 if (s->tempo) {
                     if (!s->tempo->voice.playing)

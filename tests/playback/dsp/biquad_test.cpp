@@ -56,3 +56,19 @@ TEST(PeakingFilter, FlatPassesThroughAndChangesDoNotClick) {
     high.process(noiseLike.data(), noiseLike.size() / 2, 2);
     EXPECT_LT(peak(noiseLike, 0, noiseLike.size() / 2), 10.0f);
 }
+
+TEST(PeakingFilter, ChainInOnePassEqualsBandsOneAfterAnother) {
+    const auto music = beatMusic(125, 2.0);
+    auto apart = music, together = music;
+    PeakingFilter one[3], two[3];
+    const double centres[3] = {125, 1000, 8000}, gains[3] = {4, 0, -7};
+    for (int b = 0; b < 3; ++b) {
+        one[b].setPeaking(44100, centres[b], 2.5, gains[b]);
+        two[b].setPeaking(44100, centres[b], 2.5, gains[b]);
+    }
+    for (auto& band : one)
+        band.process(apart.data(), apart.size() / 2, 2);
+    PeakingFilter::processStereoChain(two, 3, together.data(), together.size() / 2);
+    for (std::size_t i = 0; i < music.size(); ++i)
+        ASSERT_NEAR(apart[i], together[i], 1e-6) << i;
+}
