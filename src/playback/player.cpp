@@ -1,0 +1,310 @@
+#include "player.h"
+
+#include "musicfolders.h"
+#include "numbertext.h"
+#include "prompter.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <cmath>
+
+namespace hoedeck {
+
+Player::Player(AudioEngine& engine, MusicFolders& folders, Prompter& prompter, QObject* parent)
+    : QObject(parent), m_engine(engine), m_folders(folders), m_prompter(prompter) {}
+
+double Player::loopStart() const {
+    return numbertext::parse(eLoop_Start).value_or(1.0);
+}
+
+double Player::loopEnd() const {
+    return numbertext::parse(eLoop_End).value_or(300.0);
+}
+
+void Player::publishLoopStart() {
+    m_loopStartCopy.store(float(loopStart()));
+}
+
+QString Player::Name_mp3file(Sender sender, const QString& item) {
+    QString path = currentSongPath;
+    switch (sender) {
+    case Sender::FileListBox1:
+        if (item.isEmpty())
+            return currentSongPath;
+        path = item;
+        current_song = QFileInfo(item).fileName();
+        break;
+    case Sender::lbFavorite_Singers:
+    case Sender::lbFavorite_Patter:
+        if (item.isEmpty())
+            return currentSongPath;
+        path = m_folders.browserFolder() + item;
+        current_song = item;
+        (sender == Sender::lbFavorite_Singers ? lbCuedSinger : lbCuedPatter) = item;
+        break;
+    case Sender::ControlSpaceKey:
+        path = current_song = lbCuedSinger;
+        break;
+    case Sender::spacekey1:
+        path = current_song = lbCuedPatter;
+        break;
+    case Sender::Other:
+        if (current_song == kNone) {
+            const bool patter = lbCuedPatter != kNone, singer = lbCuedSinger != kNone;
+            if (patter != singer)
+                current_song = patter ? lbCuedPatter : lbCuedSinger;
+            return currentSongPath;
+        }
+        // The song to open is the current one; a path left from another song does not count.
+        if (QFileInfo(path).fileName() != current_song)
+            path = current_song;
+        break;
+    }
+    // A bare name is looked for in the browser's folder first.
+    if (path != kNone && QFileInfo(path).isRelative())
+        path = m_folders.browserFolder() + path;
+    if (path == kNone || !QFileInfo(path).isFile()) {
+        const QString found = m_folders.locateInFavorites(current_song);
+        if (!found.isEmpty()) {
+            path = found;
+            m_folders.setBrowserFolder(QFileInfo(found).path());
+        } else {
+            m_prompter.message("MP3 File: " + current_song +
+                               " does not exist in any of your favorite folders!");
+            path = kNone;
+        }
+    }
+    currentSongPath = path;
+    return path;
+}
+
+void Player::stopEverything() {
+    m_engine.channelStop(streams.copyA);
+    m_engine.channelStop(streams.copyB);
+    m_engine.tempoStopAndFlush(streams.singerTempo);
+    m_engine.tempoStopAndFlush(streams.patterReference);
+    playing = false;
+    emit stateChanged();
+}
+
+QString Player::totalTimeText() const {
+    const Handle h = activeChannel == 0 ? streams.singerTempo : streams.copyA;
+    if (!h)
+        return QString();
+    return numbertext::format(m_engine.channelBytes2Seconds(h, m_engine.streamGetLength(h)),
+                              "###.##");
+}
+
+double Player::activeLength() const {
+    const Handle h = activeChannel == 0 ? streams.singerTempo : streams.copyA;
+    return h ? m_engine.channelBytes2Seconds(h, m_engine.streamGetLength(h)) : 0.0;
+}
+
+double Player::position() const {
+    if (!patterMode && activeChannel == 0)
+        return streams.singerTempo
+                   ? m_engine.channelBytes2Seconds(streams.singerTempo,
+                                                   m_engine.channelGetPosition(streams.singerTempo))
+                   : 0.0;
+    const int channel = activeChannel;
+    const Handle copy = channel == 1 ? streams.copyA : channel == 2 ? streams.copyB : 0;
+    if (!copy)
+        return 0.0;
+    const double seconds = m_engine.channelBytes2Seconds(copy, m_engine.channelGetPosition(copy));
+    return seconds > 0 ? seconds : 0.0;
+}
+
+bool Player::buildPatter(const QString& path) {
+    for (Handle* h : {&streams.copyA, &streams.copyB, &streams.patterReference}) {
+        m_engine.streamFree(*h);
+        *h = 0;
+    }
+    m_syncA = m_syncB = 0;
+    streams.copyA = m_engine.streamCreateFile(path, AudioEngine::kFlagFx);
+    streams.copyB = m_engine.streamCreateFile(path, AudioEngine::kFlagFx);
+    streams.patterReference = m_engine.streamCreateFile(path, AudioEngine::kFlagDecode);
+    AudioEngine::Attributes attributes;
+    if (streams.copyA && m_engine.channelGetAttributes(streams.copyA, attributes))
+        nativeSampleRate = attributes.rate;
+    if (!streams.copyA || !streams.copyB || !streams.patterReference ||
+        !m_engine.tempoCreate(streams.patterReference)) {
+        const int code = int(m_engine.errorGetCode());
+        emit audioError(AudioEngine::errorText("Couldn't create a resampled stream2!", code, code));
+        m_engine.streamFree(streams.patterReference);
+        streams.patterReference = 0;
+        return false;
+    }
+    activeChannel = 1;
+    hsPositionMax = int(std::lround(
+        m_engine.channelBytes2Seconds(streams.copyA, m_engine.streamGetLength(streams.copyA))));
+    return true;
+}
+
+bool Player::buildSinger(const QString& path) {
+    m_engine.streamFree(streams.singerTempo);
+    streams.singerTempo = m_engine.streamCreateFile(path, AudioEngine::kFlagDecode);
+    AudioEngine::Attributes attributes;
+    if (streams.singerTempo && m_engine.channelGetAttributes(streams.singerTempo, attributes))
+        nativeSampleRate = attributes.rate;
+    if (!streams.singerTempo || !m_engine.tempoCreate(streams.singerTempo)) {
+        const int code = int(m_engine.errorGetCode());
+        emit audioError(AudioEngine::errorText("Couldn't create a resampled stream!", code, code));
+        m_engine.streamFree(streams.singerTempo);
+        streams.singerTempo = 0;
+        return false;
+    }
+    run(hooks.attachSingerEqualizer);
+    activeChannel = 0;
+    hsPositionMax = int(std::lround(m_engine.channelBytes2Seconds(
+        streams.singerTempo, m_engine.streamGetLength(streams.singerTempo))));
+    return true;
+}
+
+void Player::defaultLoopMarks() {
+    const QString total = totalTimeText();
+    const QString defaultEnd = numbertext::general(numbertext::parse(total).value_or(0.0) - 15.0);
+    if (eLoop_Start == "15" && eLoop_End == defaultEnd)
+        hardLoop = true;
+    // Nothing was remembered: loop from 15 s after the start to 15 s before the end.
+    if (eLoop_Start == kDefaultLoopStart && eLoop_End == kDefaultLoopEnd) {
+        eLoop_Start = "15";
+        eLoop_End = defaultEnd;
+        hardLoop = true;
+    }
+    label3Golden = golden;
+    Label3 = (golden ? "Golden Loop at: " : "Loop at: ") +
+             numbertext::SecToTime(qint64(std::trunc(loopEnd())));
+}
+
+void Player::btnOpenClick(Sender sender, const QString& item) {
+    // 1. Silence, and a fresh start for the per-song modes.
+    alarmSounded = false;
+    run(hooks.restartBreakTimer);
+    m_engine.tempoStopAndFlush(streams.singerTempo);
+    m_engine.tempoStopAndFlush(streams.patterReference);
+    m_engine.channelStop(streams.copyA);
+    m_engine.channelStop(streams.copyB);
+    m_engine.channelStop(streams.alarm);
+    playing = false;
+    Label3.clear();
+    label3Golden = false;
+    playToEnd = false;
+    hardLoop = false;
+
+    // 2-3. The file.
+    const QString path = Name_mp3file(sender, item);
+    if (path == kNone) {
+        emit stateChanged();
+        return;
+    }
+    current_song = QFileInfo(path).fileName();
+
+    // 4. The slot.
+    const bool cuedAsPatter = lbCuedPatter == current_song;
+    const bool cuedAsSinger = lbCuedSinger == current_song;
+    if (cuedAsPatter)
+        patterMode = true;
+    if (cuedAsSinger)
+        patterMode = false;
+    if (sender == Sender::FileListBox1)
+        patterMode = false;
+    if (cuedAsPatter && cuedAsSinger)
+        patterMode = m_prompter.question("You have the same record for the Cued Singer and the "
+                                         "Cued Patter. Are you using it as a Patter?");
+
+    // 5. The slot's streams.
+    if (!(patterMode ? buildPatter(path) : buildSinger(path))) {
+        emit stateChanged();
+        return;
+    }
+    run(hooks.applyVolume);
+
+    // 9-11. Defaults, then what the song remembers.
+    eLoop_Start = kDefaultLoopStart;
+    eLoop_End = kDefaultLoopEnd;
+    golden = false;
+    run(hooks.resetEffects);
+    run(hooks.restoreTrackMemory);
+    run(hooks.applyVolume);
+    if (!numbertext::parse(eLoop_End))
+        eLoop_End = kDefaultLoopEnd;
+
+    // 12. Loop marks and the status line.
+    if (patterMode) {
+        defaultLoopMarks();
+    } else {
+        eLoop_Start = kDefaultLoopStart;
+        eLoop_End = kDefaultLoopEnd;
+        Label3.clear();
+    }
+    publishLoopStart();
+
+    // 13-14. Play.
+    progressTimerEnabled = true;
+    if (patterMode) {
+        run(hooks.attachPatterEffects);
+        m_engine.streamPlay(streams.copyA, false);
+        activeChannel = 1;
+        playing = true;
+        run(hooks.applyVolume);
+        run(hooks.applyPatterBandGains);
+        installLoopSyncs();
+    } else {
+        m_engine.streamPlay(m_engine.tempoGetResampledHandle(streams.singerTempo), false);
+        playing = true;
+        activeChannel = 0;
+    }
+    run(hooks.detectBpm);
+
+    // 15-16.
+    run(hooks.applyBpmOverride);
+    run(hooks.showFileInfo);
+    if (hooks.markPlayed &&
+        (sender == Sender::lbFavorite_Patter || sender == Sender::lbFavorite_Singers ||
+         sender == Sender::spacekey1 || sender == Sender::ControlSpaceKey))
+        hooks.markPlayed(sender);
+    run(hooks.logPlay);
+    if (patterMode)
+        run(hooks.patterOpened);
+    emit stateChanged();
+}
+
+void Player::installLoopSyncs() {
+    if (!numbertext::parse(eLoop_End))
+        eLoop_End = kDefaultLoopEnd;
+    const auto end = float(loopEnd());
+    if (m_syncA)
+        m_engine.channelRemoveSync(streams.copyA, m_syncA);
+    if (m_syncB)
+        m_engine.channelRemoveSync(streams.copyB, m_syncB);
+    const Handle a = streams.copyA, b = streams.copyB;
+    m_syncA = m_engine.channelSetSync(a, m_engine.channelSeconds2Bytes(a, end),
+                                      [this, a, b](Handle, Handle) { switchCopies(a, b, 2); });
+    m_syncB = m_engine.channelSetSync(b, m_engine.channelSeconds2Bytes(b, end),
+                                      [this, a, b](Handle, Handle) { switchCopies(b, a, 1); });
+}
+
+// Runs on the mixer thread at the frame where the playing copy reaches the loop end: the other
+// copy takes over from the loop start while the first fades out past the end, never cut.
+void Player::switchCopies(Handle source, Handle target, int targetChannel) {
+    if (!playToEnd.load()) {
+        const float start = m_loopStartCopy.load();
+        m_engine.channelSetPosition(target, m_engine.channelSeconds2Bytes(target, start));
+        const int v = volume.load();
+        m_engine.channelSetAttributes(source, -1, int(v / 1.5), AudioEngine::kPanUnchanged);
+        m_engine.channelSetAttributes(target, -1, int(v / 1.5), AudioEngine::kPanUnchanged);
+        if (hardLoop.load()) {
+            m_engine.channelSetAttributes(target, -1, v, AudioEngine::kPanUnchanged);
+            m_engine.channelSetAttributes(source, -1, 0, AudioEngine::kPanUnchanged);
+        } else {
+            m_engine.channelSlideAttributes(target, -1, v, AudioEngine::kPanUnchanged, 2000);
+            m_engine.channelSlideAttributes(source, -1, 0, AudioEngine::kPanUnchanged, 4000);
+        }
+        m_engine.streamPlay(target, false);
+        activeChannel = targetChannel;
+        playing = true;
+    }
+    run(hooks.applyPatterBandGains);
+}
+
+} // namespace hoedeck

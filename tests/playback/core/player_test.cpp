@@ -1,0 +1,188 @@
+#include "musicfolders.h"
+#include "player.h"
+#include "scriptedprompter.h"
+#include "soundfiles.h"
+#include "tempdatafolder.h"
+#include "testsignals.h"
+
+#include <gtest/gtest.h>
+
+using namespace hoedeck;
+using namespace hoedeck::testing;
+
+namespace {
+struct Slots {
+    TempDataFolder data;
+    ScriptedPrompter prompter;
+    AudioEngine engine{AudioEngine::Output::Offline};
+    MusicFolders folders{data.folder(), prompter};
+    Player player{engine, folders, prompter};
+    QStringList errors;
+
+    Slots() {
+        QDir().mkpath(data.path("mp3s"));
+        engine.start();
+        folders.load_favorite_subdirectories();
+        folders.load_subdirectories();
+        QObject::connect(&player, &Player::audioError,
+                         [this](const QString& text) { errors << text; });
+    }
+    QString song(const QString& name, double seconds, double hz = 440) {
+        QDir().mkpath(data.path("mp3s"));
+        writeWav(data.path("mp3s/" + name), sine(hz, seconds, 44100, 0.3f));
+        return name;
+    }
+    std::vector<float> render(double seconds) {
+        std::vector<float> out(std::size_t(seconds * 44100) * 2);
+        engine.render(out.data(), out.size() / 2);
+        return out;
+    }
+};
+} // namespace
+
+TEST(Player, SlotDecisionOrder) {
+    Slots s;
+    s.song("Song.wav", 40);
+    // Cued as patter but opened from the folder's file list: a singer (rule c after rule a).
+    s.player.lbCuedPatter = "Song.wav";
+    s.player.btnOpenClick(Sender::FileListBox1, s.data.path("mp3s/Song.wav"));
+    EXPECT_FALSE(s.player.patterMode);
+    EXPECT_EQ(s.player.activeChannel, 0);
+    EXPECT_TRUE(s.prompter.shown.isEmpty());
+
+    // Cued both ways: the question decides, whatever the sender.
+    s.player.lbCuedSinger = "Song.wav";
+    s.prompter.yesNo = {true, false};
+    s.player.btnOpenClick(Sender::FileListBox1, s.data.path("mp3s/Song.wav"));
+    EXPECT_EQ(s.prompter.shown.last(), "You have the same record for the Cued Singer and the "
+                                       "Cued Patter. Are you using it as a Patter?");
+    EXPECT_TRUE(s.player.patterMode);
+    EXPECT_EQ(s.player.activeChannel, 1);
+    s.player.btnOpenClick(Sender::spacekey1);
+    EXPECT_FALSE(s.player.patterMode);
+
+    // Cued as patter only, opened from the patter list: a patter.
+    s.player.lbCuedSinger = Player::kNone;
+    s.player.btnOpenClick(Sender::lbFavorite_Patter, "Song.wav");
+    EXPECT_TRUE(s.player.patterMode);
+    EXPECT_TRUE(s.player.playing);
+    EXPECT_TRUE(s.player.progressTimerEnabled);
+}
+
+TEST(Player, PatterWithoutMemoryLoopsFifteenSecondsInFromBothEnds) {
+    Slots s;
+    // 183.456 s shows as 183.46, so the default loop end is 168.46.
+    writeWav(s.data.path("mp3s/Long.wav"),
+             std::vector<float>(std::size_t(183.456 * 44100) * 2, 0.1f));
+    s.player.lbCuedPatter = "Long.wav";
+    s.player.btnOpenClick(Sender::spacekey1);
+    EXPECT_EQ(s.player.totalTimeText(), "183.46");
+    EXPECT_EQ(s.player.eLoop_Start, "15");
+    EXPECT_EQ(s.player.eLoop_End, "168.46");
+    EXPECT_TRUE(s.player.hardLoop);
+    EXPECT_EQ(s.player.Label3, "Loop at: 02:48");
+    EXPECT_EQ(s.player.hsPositionMax, 183);
+
+    // Remembered marks equal to the defaults still make the hard switch; others do not.
+    s.player.hooks.restoreTrackMemory = [&] {
+        s.player.eLoop_Start = "15";
+        s.player.eLoop_End = "168.46";
+        s.player.golden = true;
+    };
+    s.player.btnOpenClick(Sender::spacekey1);
+    EXPECT_TRUE(s.player.hardLoop);
+    EXPECT_EQ(s.player.Label3, "Golden Loop at: 02:48");
+    EXPECT_TRUE(s.player.label3Golden);
+    s.player.hooks.restoreTrackMemory = [&] {
+        s.player.eLoop_Start = "20";
+        s.player.eLoop_End = "abc"; // damaged: the default end
+    };
+    s.player.btnOpenClick(Sender::spacekey1);
+    EXPECT_FALSE(s.player.hardLoop);
+    EXPECT_EQ(s.player.eLoop_End, "300");
+}
+
+TEST(Player, OpeningOneSlotLeavesTheOtherStoppedButAllocated) {
+    Slots s;
+    s.song("Patter.wav", 40);
+    s.song("Singer.wav", 40);
+    s.player.lbCuedPatter = "Patter.wav";
+    s.player.lbCuedSinger = "Singer.wav";
+    s.player.btnOpenClick(Sender::ControlSpaceKey);
+    const Handle singer = s.player.streams.singerTempo;
+    ASSERT_NE(singer, 0u);
+    EXPECT_EQ(s.player.eLoop_Start, "1");
+    EXPECT_EQ(s.player.Label3, "");
+    s.player.btnOpenClick(Sender::spacekey1);
+    EXPECT_EQ(s.player.streams.singerTempo, singer);
+    EXPECT_FALSE(s.engine.channelIsActive(s.engine.tempoGetResampledHandle(singer)));
+    AudioEngine::Attributes a;
+    EXPECT_TRUE(s.engine.channelGetAttributes(singer, a)); // still a valid stream
+    EXPECT_TRUE(s.engine.channelIsActive(s.player.streams.copyA));
+}
+
+TEST(Player, SongFoundNowhereOrUnreadableChangesNothingElse) {
+    Slots s;
+    s.song("Playing.wav", 40);
+    s.player.lbCuedPatter = "Playing.wav";
+    s.player.btnOpenClick(Sender::spacekey1);
+    ASSERT_TRUE(s.engine.channelIsActive(s.player.streams.copyA));
+
+    s.player.lbCuedSinger = "Gone.mp3";
+    s.player.btnOpenClick(Sender::ControlSpaceKey);
+    ASSERT_FALSE(s.prompter.shown.isEmpty());
+    EXPECT_EQ(s.prompter.shown.last(),
+              "MP3 File: Gone.mp3 does not exist in any of your favorite folders!");
+    EXPECT_EQ(s.player.currentSongPath, Player::kNone);
+    EXPECT_FALSE(s.engine.channelIsActive(s.player.streams.copyA)); // the music stopped
+    EXPECT_FALSE(s.player.playing);
+
+    // Not sound at all: the error box with the engine's codes, nothing plays.
+    s.data.write("mp3s/Notes.mp3", QByteArray("just some text, no song\n").repeated(40));
+    s.player.lbCuedSinger = "Notes.mp3";
+    s.player.btnOpenClick(Sender::ControlSpaceKey);
+    ASSERT_EQ(s.errors.size(), 1);
+    EXPECT_TRUE(s.errors[0].startsWith("Couldn't create a resampled stream!\n\nBASS Error Code: "));
+    EXPECT_EQ(s.player.streams.singerTempo, 0u);
+    EXPECT_FALSE(s.player.playing);
+}
+
+TEST(Player, FavouriteSongIsFoundInAFavouriteFolderAndTheBrowserFollows) {
+    Slots s;
+    s.data.write("X/song.wav", "");
+    writeWav(s.data.path("X/song.wav"), sine(330, 20));
+    writeWav(s.data.path("Y/song.wav"), sine(550, 20));
+    s.folders.add_to_favorite_folders(s.data.path("X"));
+    s.folders.add_to_favorite_folders(s.data.path("Y"));
+    s.player.btnOpenClick(Sender::lbFavorite_Patter, "song.wav");
+    EXPECT_EQ(s.player.currentSongPath, s.data.path("X/song.wav"));
+    EXPECT_EQ(s.folders.browserFolder(), s.data.path("X/"));
+    EXPECT_EQ(s.player.lbCuedPatter, "song.wav");
+    EXPECT_TRUE(s.player.patterMode);
+}
+
+TEST(Player, LoopSwitchesAtTheLoopEndToTheLoopStart) {
+    Slots s;
+    // A ramp tells where in the song each output frame comes from.
+    std::vector<float> ramp(44100 * 30 * 2);
+    for (std::size_t i = 0; i < ramp.size() / 2; ++i)
+        ramp[i * 2] = ramp[i * 2 + 1] = float(i) / float(ramp.size() / 2) * 0.9f;
+    writeWav(s.data.path("mp3s/Ramp.wav"), ramp);
+    s.player.lbCuedPatter = "Ramp.wav";
+    s.player.hooks.restoreTrackMemory = [&] {
+        s.player.eLoop_Start = "5";
+        s.player.eLoop_End = "20";
+    };
+    s.player.btnOpenClick(Sender::spacekey1);
+    ASSERT_FALSE(s.player.hardLoop);
+    s.render(20.0); // copy A reaches 20 s at the last frame of this
+    const auto after = s.render(0.5);
+    EXPECT_EQ(s.player.activeChannel, 2);
+    // Copy B picked up at 5 s at the very frame the end was reached.
+    const double bSeconds = s.engine.channelBytes2Seconds(
+        s.player.streams.copyB, s.engine.channelGetPosition(s.player.streams.copyB));
+    EXPECT_NEAR(bSeconds, 5.5, 0.001);
+    // Both sound: A fading past 20 s, B rising from 5 s, each at trunc(100 / 1.5) at the seam.
+    const float expectedFirst = float((20.0 / 30 * 0.9 + 5.0 / 30 * 0.9) * 0.66);
+    EXPECT_NEAR(after[0], expectedFirst, 0.002);
+}
