@@ -2,6 +2,7 @@
 
 #include "musicfolders.h"
 #include "numbertext.h"
+#include "progress.h"
 #include "prompter.h"
 
 #include <QDir>
@@ -305,6 +306,83 @@ void Player::switchCopies(Handle source, Handle target, int targetChannel) {
         playing = true;
     }
     run(hooks.applyPatterBandGains);
+}
+
+} // namespace hoedeck
+
+namespace hoedeck {
+
+void Player::UpdatePositionLabel(int positionBarValue) {
+    if (current_song == kNone)
+        return;
+    const double length = activeLength();
+    if (activeChannel != 0) {
+        ltotal_time = numbertext::format(length, "###.##");
+        Label2 = numbertext::minutesSeconds(hsPositionMax);
+        return;
+    }
+    ltotal_time = numbertext::format(length, "###.##");
+    const auto adjusted = qint64(
+        std::trunc(m_engine.tempoGetApproxSeconds(streams.singerTempo, float(hsPositionMax))));
+    Label2 = numbertext::minutesSeconds(hsPositionMax) + "(" +
+             numbertext::minutesSeconds(adjusted) + ")";
+    const auto target = qint64(
+        std::trunc(m_engine.tempoGetApproxSeconds(streams.singerTempo, float(positionBarValue))));
+    lblPosition = "Go to position: " + numbertext::minutesSeconds(target) + " / " +
+                  numbertext::minutesSeconds(adjusted);
+}
+
+TickDisplay Player::tick(bool playlistChecked) {
+    TickDisplay display;
+    const Handle singerOut =
+        streams.singerTempo ? m_engine.tempoGetResampledHandle(streams.singerTempo) : 0;
+    // 1. The end of playback.
+    const auto active = [&](Handle h) { return h && m_engine.channelIsActive(h); };
+    if (!active(singerOut) && !active(streams.copyA) && !active(streams.copyB)) {
+        playing = false;
+        display.advancePlaylist = playlistChecked;
+    }
+    run(hooks.tickExtras);
+
+    // 6. The meter: a value above its range leaves it as it is.
+    const auto level = [&](Handle h) { return h ? m_engine.channelGetLevel(h) : 0u; };
+    const int meter =
+        progress::meterLevel(level(singerOut), level(streams.copyA), level(streams.copyB));
+    if (meter >= 0 && meter <= 128)
+        display.meter = meter;
+
+    // 7-8. Position; empty marks take their defaults.
+    const double pos = position();
+    if (eLoop_Start.isEmpty())
+        eLoop_Start = kDefaultLoopStart;
+    if (eLoop_End.isEmpty())
+        eLoop_End = kDefaultLoopEnd;
+
+    // 9. Where a singing call stands.
+    if (!patterMode && streams.singerTempo) {
+        const double length = m_engine.channelBytes2Seconds(
+            streams.singerTempo, m_engine.streamGetLength(streams.singerTempo));
+        Label3 = progress::which_sequence_is_playing(pos, length);
+        label3Golden = false;
+    }
+    // 10.
+    if (pos > 0) {
+        display.position_counter = numbertext::format(pos, "#0.0000");
+        display.Label1 = numbertext::SecToTime(qint64(std::trunc(pos))) + "   of   " + Label2;
+    }
+    // 12. Playing to the end: measured on the singer slot's stream, as ever.
+    if (playToEnd && streams.singerTempo) {
+        const double singerPos = m_engine.channelBytes2Seconds(
+            streams.singerTempo, m_engine.channelGetPosition(streams.singerTempo));
+        const double singerLength = m_engine.channelBytes2Seconds(
+            streams.singerTempo, m_engine.streamGetLength(streams.singerTempo));
+        Label3 = singerPos <= 0.8 * singerLength ? "Playing to end" : "last sequence";
+        label3Golden = false;
+    }
+    // 14-15. Progress.
+    if (pos > 0)
+        display.percent = progress::percentPlayed(pos, activeLength());
+    return display;
 }
 
 } // namespace hoedeck

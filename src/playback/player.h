@@ -6,6 +6,7 @@
 #include <QString>
 #include <atomic>
 #include <functional>
+#include <optional>
 
 namespace hoedeck {
 
@@ -30,6 +31,15 @@ struct StreamSet {
     Handle patterReference = 0;
     Handle bpmStream = 0;
     Handle alarm = 0;
+};
+
+// What one progress tick leaves for the displays; unset parts stay as they are.
+struct TickDisplay {
+    bool advancePlaylist = false; // playback ended with the singer playlist on
+    std::optional<QString> position_counter;
+    std::optional<QString> Label1;
+    std::optional<int> meter;
+    std::optional<int> percent;
 };
 
 // The two song slots and the shared playback state: which songs are cued and current, which
@@ -78,6 +88,16 @@ public:
     bool label3Golden = false; // shown yellow with black text
     bool progressTimerEnabled = false;
 
+    // Position texts: "###.##" length, "MM:SS" total (and the tempo-adjusted total of a
+    // singer), and the singer position bar's target.
+    QString ltotal_time;
+    QString Label2;
+    QString lblPosition;
+    void UpdatePositionLabel(int positionBarValue = 0);
+
+    // The 33 ms tick: end of playback, meter, position, status line and progress.
+    TickDisplay tick(bool playlistChecked);
+
     // Resolves the file to open for a sender (favourite item text or the file list's path).
     QString Name_mp3file(Sender sender, const QString& item = {});
     // Opens a song in its slot and starts it.
@@ -108,6 +128,7 @@ public:
         std::function<void(Sender)> markPlayed; // play history
         std::function<void()> logPlay;          // song log
         std::function<void()> patterOpened;     // e.g. the singer playlist unchecks
+        std::function<void()> tickExtras;       // live BPM, remote keep-alive, break timer
     } hooks;
 
 signals:

@@ -186,3 +186,62 @@ TEST(Player, LoopSwitchesAtTheLoopEndToTheLoopStart) {
     const float expectedFirst = float((20.0 / 30 * 0.9 + 5.0 / 30 * 0.9) * 0.66);
     EXPECT_NEAR(after[0], expectedFirst, 0.002);
 }
+
+TEST(Player, TickShowsWhereTheSingerIsAndWhenPlaybackEnds) {
+    Slots s;
+    // Five minutes, small: mono at 8 kHz.
+    writeWav(s.data.path("mp3s/Sing.wav"), sine(200, 300, 8000, 0.3f, 1), 8000, 1);
+    s.player.lbCuedSinger = "Sing.wav";
+    s.player.btnOpenClick(Sender::ControlSpaceKey);
+    s.player.UpdatePositionLabel(150);
+    EXPECT_EQ(s.player.ltotal_time, "300");
+    EXPECT_EQ(s.player.Label2, "05:00(05:00)");
+    EXPECT_EQ(s.player.lblPosition, "Go to position: 02:30 / 05:00");
+
+    const auto at = [&](double seconds) {
+        s.engine.tempoStopAndFlush(s.player.streams.singerTempo);
+        s.engine.channelSetPosition(s.player.streams.singerTempo,
+                                    s.engine.channelSeconds2Bytes(s.player.streams.singerTempo, float(seconds)));
+        s.engine.streamPlay(s.engine.tempoGetResampledHandle(s.player.streams.singerTempo), false);
+        return s.player.tick(false);
+    };
+    TickDisplay d = at(150);
+    EXPECT_EQ(s.player.Label3, "Singer: Middle Break");
+    EXPECT_EQ(d.position_counter, "150.0000");
+    EXPECT_EQ(d.Label1, "02:30   of   05:00(05:00)");
+    EXPECT_EQ(d.percent, 50);
+    at(291);
+    EXPECT_EQ(s.player.Label3, "Singer: Tag");
+    at(5);
+    EXPECT_EQ(s.player.Label3, "Singer: Intro");
+
+    // Playing to the end: up to 80 % and after.
+    s.player.playToEnd = true;
+    at(240);
+    EXPECT_EQ(s.player.Label3, "Playing to end");
+    at(241);
+    EXPECT_EQ(s.player.Label3, "last sequence");
+    s.player.playToEnd = false;
+
+    // The tempo-adjusted total follows the tempo.
+    s.engine.tempoSet(s.player.streams.singerTempo, 25.0f, -1, AudioEngine::kPitchUnchanged);
+    s.player.UpdatePositionLabel(0);
+    EXPECT_EQ(s.player.Label2, "05:00(04:00)");
+
+    // Stopped: the playing flag goes, and a checked playlist asks for the next singer.
+    s.player.stopEverything();
+    s.player.playing = true;
+    d = s.player.tick(true);
+    EXPECT_FALSE(s.player.playing);
+    EXPECT_TRUE(d.advancePlaylist);
+}
+
+TEST(Player, TickWithNothingLoadedLeavesTheDisplaysAlone) {
+    Slots s;
+    const TickDisplay d = s.player.tick(false);
+    EXPECT_FALSE(d.position_counter);
+    EXPECT_FALSE(d.Label1);
+    EXPECT_FALSE(d.percent);
+    EXPECT_EQ(d.meter, 0);
+    EXPECT_FALSE(d.advancePlaylist);
+}
