@@ -312,6 +312,24 @@ void Player::switchCopies(Handle source, Handle target, int targetChannel) {
 
 namespace hoedeck {
 
+QStringList Player::fileInfo(const QString& path, bool withSize) const {
+    const Handle h = m_engine.streamCreateFile(path, AudioEngine::kFlagDecode);
+    if (!h)
+        return {};
+    const bool mono = m_engine.channelGetFlags(h) & AudioEngine::kChannelFlagMono;
+    const bool eightBit = m_engine.channelGetFlags(h) & AudioEngine::kChannelFlag8Bit;
+    AudioEngine::Attributes attributes;
+    m_engine.channelGetAttributes(h, attributes);
+    m_engine.streamFree(h);
+    QStringList lines{mono ? "Mono" : "Stereo",
+                      QStringLiteral("Bits per Sample: %1").arg(eightBit ? 8 : 16),
+                      QStringLiteral("Freq.: %1").arg(attributes.rate),
+                      QStringLiteral("Avg. Bytes/Sec.: %1").arg(attributes.rate * (mono ? 2 : 4))};
+    if (withSize)
+        lines << QStringLiteral("Filesize: %1 KB").arg(QFileInfo(path).size() / 1024);
+    return lines;
+}
+
 void Player::UpdatePositionLabel(int positionBarValue) {
     if (current_song == kNone)
         return;

@@ -98,6 +98,10 @@ public:
     // The 33 ms tick: end of playback, meter, position, status line and progress.
     TickDisplay tick(bool playlistChecked);
 
+    // The file information lines of a song: channels, bits, rate, bytes a second, and with
+    // withSize the size in KB. Empty when the file is not sound.
+    QStringList fileInfo(const QString& path, bool withSize) const;
+
     // Resolves the file to open for a sender (favourite item text or the file list's path).
     QString Name_mp3file(Sender sender, const QString& item = {});
     // Opens a song in its slot and starts it.

@@ -1,7 +1,10 @@
 #include "lyrics.h"
 
+#include "progressstrip.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProgressBar>
 #include <QVBoxLayout>
 
 namespace hoedeck {
@@ -12,6 +15,16 @@ QLabel* namedLabel(const QString& name, QWidget* parent) {
     label->setObjectName(name);
     return label;
 }
+
+QProgressBar* namedBar(const QString& name, int maximum, QWidget* parent) {
+    auto* bar = new QProgressBar(parent);
+    bar->setObjectName(name);
+    bar->setRange(0, maximum);
+    bar->setValue(0);
+    bar->setTextVisible(false);
+    bar->setMaximumHeight(12);
+    return bar;
+}
 } // namespace
 
 LyricsWindow::LyricsWindow(QWidget* parent) : SecondaryWindow("TForm2", "Lyrics", parent) {
@@ -20,12 +33,23 @@ LyricsWindow::LyricsWindow(QWidget* parent) : SecondaryWindow("TForm2", "Lyrics"
     m_clocker = namedLabel("clocker", this);
     m_countdown = namedLabel("LBCountdown", this);
     m_position = namedLabel("position_counter", this);
+    m_of = namedLabel("lOf", this);
+    m_total = namedLabel("ltotal_time", this);
     m_status = namedLabel("Label3", this);
     for (QLabel* label : {m_clocker, m_countdown, m_position, m_status})
         top->addWidget(label);
+    m_of->hide();
+    m_total->hide();
     top->addStretch();
     layout->addLayout(top);
+    m_meter = namedBar("RLed3", 128, this);
+    m_progress = namedBar("RVProgressBar1", 100, this);
+    layout->addWidget(m_meter);
+    layout->addWidget(m_progress);
     layout->addStretch();
+    m_strip = new ProgressStrip(this);
+    m_strip->setFixedHeight(31);
+    layout->addWidget(m_strip);
     resize(800, 600);
 }
 

@@ -1,5 +1,6 @@
 #include "musicbrowser.h"
 
+#include "listclicks.h"
 #include "musicfolders.h"
 #include "prompter.h"
 #include "textstore.h"
@@ -10,7 +11,6 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFileSystemWatcher>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -100,21 +100,9 @@ MusicBrowser::MusicBrowser(MusicFolders& folders, Prompter& prompter, QWidget* f
     connect(m_favorites->model(), &QAbstractItemModel::rowsMoved, this,
             &MusicBrowser::favoritesReordered);
 
-    // A click, or a selection moved with the keys, checks the song; a caller can cue with the
-    // arrow keys alone.
-    connect(m_files, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
-        if (!item)
-            return;
-        // A mouse press that changes the item is followed by a click: report that one once.
-        m_changedByPress = QGuiApplication::mouseButtons() != Qt::NoButton;
-        emit fileClicked(item->text());
-    });
-    connect(m_files, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        if (!std::exchange(m_changedByPress, false))
-            emit fileClicked(item->text());
-    });
-    connect(m_files, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem* item) { emit fileActivated(item->text()); });
+    new ListClicks(
+        m_files, [this](const QString& name) { emit fileClicked(name); },
+        [this](const QString& name) { emit fileActivated(name); });
 
     fillDrives();
 }

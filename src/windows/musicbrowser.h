@@ -84,7 +84,6 @@ private:
     QFileSystemWatcher* m_watcher;
     std::function<void()> m_releaseFile;
     QString m_archiveFolder;
-    bool m_changedByPress = false;
     QTimer* m_treeSettle;
     bool m_folderInView = false;
 };

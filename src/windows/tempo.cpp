@@ -7,7 +7,10 @@
 #include "lyrics.h"
 #include "musicbrowser.h"
 #include "musicfolders.h"
+#include "player.h"
+#include "progressstrip.h"
 #include "prompter.h"
+#include "songslots.h"
 #include "textstore.h"
 
 #include <QAction>
@@ -55,13 +58,6 @@ QListWidget* makeSongList(const QString& name, QWidget* parent) {
     return list;
 }
 
-// The time of day in the desktop's long time format, without the time zone.
-QString timeOfDay() {
-    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-    format.remove('t');
-    return QTime::currentTime().toString(format.trimmed());
-}
-
 } // namespace
 
 MainWindow::MainWindow(DataFolder folder, Prompter& prompter, AudioEngine& engine, QWidget* parent)
@@ -105,33 +101,18 @@ void MainWindow::buildPanels() {
     m_panel10 = makePanel("Panel10", m_client);
     m_panel11 = makePanel("Panel11", m_client);
     m_panel12 = makePanel("Panel12", m_client);
-    m_panelProgress = makePanel("panel_progress", m_client);
+    m_panelProgress = new ProgressStrip(m_client);
     m_panelSet = {m_pLeftSide, m_panel5, m_pRight, m_panel7, m_panel10, m_panel11, m_panel12};
-
-    auto* left = new QVBoxLayout(m_pLeftSide);
-    left->addWidget(makeLabel("lCurrentCaption", "Current song:", m_pLeftSide));
-    m_currentSong = makeLabel("current_song", "none", m_pLeftSide);
-    left->addWidget(m_currentSong);
-    left->addWidget(makeLabel("lCuedPatterCaption", "Cued Patter:", m_pLeftSide));
-    m_cuedPatter = makeLabel("lbCuedPatter", "none", m_pLeftSide);
-    left->addWidget(m_cuedPatter);
-    left->addWidget(makeLabel("lCuedSingerCaption", "Cued Singer:", m_pLeftSide));
-    m_cuedSinger = makeLabel("lbCuedSinger", "none", m_pLeftSide);
-    left->addWidget(m_cuedSinger);
-    left->addStretch();
 
     auto* effects = new QVBoxLayout(m_panel5);
     effects->addWidget(makeLabel("lEffectsCaption", "Effects", m_panel5));
     effects->addStretch();
 
-    auto* clockPanel = new QVBoxLayout(m_panel7);
     m_clocker = makeLabel("clocker", QString(), m_panel7);
     QFont clockFont = m_clocker->font();
     clockFont.setPointSize(clockFont.pointSize() + 14);
     clockFont.setBold(true);
     m_clocker->setFont(clockFont);
-    clockPanel->addWidget(m_clocker);
-    clockPanel->addStretch();
 
     const auto listPanel = [](QFrame* panel, const QString& caption, QListWidget* list) {
         auto* layout = new QVBoxLayout(panel);
@@ -144,6 +125,11 @@ void MainWindow::buildPanels() {
     listPanel(m_panel11, "Favorite Singers", m_favoriteSingers);
     m_musicBrowser = new MusicBrowser(*m_musicFolders, m_prompter, m_pRight, m_panel12, this);
     m_fileList = m_musicBrowser->FileListBox1();
+    m_player = std::make_unique<Player>(m_engine, *m_musicFolders, m_prompter);
+    m_songSlots = new SongSlotsView(*m_player, *m_musicFolders, *m_musicBrowser, m_prompter,
+                                    {m_pLeftSide, m_panel7, m_panelProgress, m_favoritePatter,
+                                     m_favoriteSingers, m_clocker, m_progresTimer, m_timer1},
+                                    this);
 
     // The split is kept by a slider that the window does not show; the keys move it.
     m_trSplitscreen = new QSlider(Qt::Vertical, m_client);
@@ -377,10 +363,12 @@ void MainWindow::defaultColors() {
 }
 
 void MainWindow::showClock() {
-    const QString now = timeOfDay();
-    m_clocker->setText(now);
-    if (m_lyrics)
-        m_lyrics->clocker()->setText(now);
+    m_songSlots->showClock();
+}
+
+void MainWindow::setLyricsWindow(LyricsWindow* window) {
+    m_lyrics = window;
+    m_songSlots->setLyricsWindow(window);
 }
 
 } // namespace hoedeck

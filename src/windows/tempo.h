@@ -21,7 +21,10 @@ class LyricsWindow;
 class HelpWindow;
 class MusicBrowser;
 class MusicFolders;
+class Player;
+class ProgressStrip;
 class Prompter;
+class SongSlotsView;
 
 // The main window: the panel grid, the menus and the timers. It binds the caller's commands to
 // the core objects and shows their state; the state itself lives in the core.
@@ -33,7 +36,7 @@ public:
     ~MainWindow() override;
 
     // The windows the main window writes into or shows; set right after they are created.
-    void setLyricsWindow(LyricsWindow* window) { m_lyrics = window; }
+    void setLyricsWindow(LyricsWindow* window);
     void setHelpWindow(HelpWindow* window) { m_help = window; }
 
     // The creation step: loads every setting in its fixed order. A file that cannot be read or
@@ -46,6 +49,8 @@ public:
     Appearance& appearance() { return m_appearance; }
     MusicFolders& musicFolders() { return *m_musicFolders; }
     MusicBrowser& musicBrowser() { return *m_musicBrowser; }
+    Player& player() { return *m_player; }
+    SongSlotsView& songSlots() { return *m_songSlots; }
     const DataFolder& dataFolder() const { return m_folder; }
 
     // Lays the panels out for the current client size and split.
@@ -89,6 +94,8 @@ private:
     Appearance m_appearance;
     std::unique_ptr<MusicFolders> m_musicFolders;
     MusicBrowser* m_musicBrowser = nullptr;
+    std::unique_ptr<Player> m_player;
+    SongSlotsView* m_songSlots = nullptr;
     LyricsWindow* m_lyrics = nullptr;
     HelpWindow* m_help = nullptr;
     bool m_destroyed = false;
@@ -102,11 +109,8 @@ private:
     QFrame* m_panel10 = nullptr;
     QFrame* m_panel11 = nullptr;
     QFrame* m_panel12 = nullptr;
-    QFrame* m_panelProgress = nullptr;
+    ProgressStrip* m_panelProgress = nullptr;
     QSlider* m_trSplitscreen = nullptr;
-    QLabel* m_currentSong = nullptr;
-    QLabel* m_cuedPatter = nullptr;
-    QLabel* m_cuedSinger = nullptr;
     QLabel* m_clocker = nullptr;
     QListWidget* m_fileList = nullptr;
     QListWidget* m_favoritePatter = nullptr;
