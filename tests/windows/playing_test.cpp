@@ -1,0 +1,114 @@
+#include "audioengine.h"
+#include "lyrics.h"
+#include "musicbrowser.h"
+#include "player.h"
+#include "progressstrip.h"
+#include "scriptedprompter.h"
+#include "songslots.h"
+#include "soundfiles.h"
+#include "tempdatafolder.h"
+#include "tempo.h"
+#include "testsignals.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace hoedeck;
+using namespace hoedeck::testing;
+
+namespace {
+struct Window {
+    TempDataFolder data;
+    ScriptedPrompter prompter;
+    AudioEngine engine{AudioEngine::Output::Null};
+    LyricsWindow lyrics;
+    std::unique_ptr<MainWindow> main;
+
+    Window() {
+        QDir().mkpath(data.path("mp3s"));
+        writeWav(data.path("mp3s/Patter.wav"), beatMusic(125, 40));
+        writeWav(data.path("mp3s/Singer.wav"), sine(440, 30, 44100, 0.5f));
+        main = std::make_unique<MainWindow>(data.folder(), prompter, engine);
+        main->setLyricsWindow(&lyrics);
+        main->FormCreate();
+        main->resize(1000, 800);
+        main->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+    }
+    QString text(const char* name) { return main->findChild<QLabel*>(name)->text(); }
+    QListWidget* files() { return main->musicBrowser().FileListBox1(); }
+    void doubleClick(QListWidget* list, int row) {
+        const QRect rect = list->visualItemRect(list->item(row));
+        // A double click is a click followed by a second press that the platform reports as
+        // a double click.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+};
+} // namespace
+
+TEST(Playing, DoubleClickInTheFileListPlaysAsASingerWithItsStructure) {
+    Window w;
+    ASSERT_EQ(w.files()->count(), 2);
+    ASSERT_EQ(w.files()->item(1)->text(), "Singer.wav");
+    w.doubleClick(w.files(), 1);
+    EXPECT_EQ(w.text("current_song"), "Singer.wav");
+    EXPECT_TRUE(w.main->ProgresTimer()->isActive());
+    QTRY_VERIFY_WITH_TIMEOUT(w.text("Label1").startsWith("00:00   of   00:30(00:30)"), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.main->findChild<QProgressBar*>("RLed3")->value() > 30, 3000);
+    EXPECT_EQ(w.text("Label3"), "Singer: Intro");
+    EXPECT_FALSE(w.main->Timer1()->isActive()); // the tick keeps the clock now
+    EXPECT_EQ(w.lyrics.position_counter()->text(), w.text("Label1"));
+    EXPECT_EQ(w.lyrics.Label3()->text(), "Singer: Intro");
+    // The file information of the song opened, with its size.
+    auto* info = w.main->findChild<QListWidget*>("lbInfo");
+    ASSERT_EQ(info->count(), 5);
+    EXPECT_EQ(info->item(0)->text(), "Stereo");
+    EXPECT_EQ(info->item(2)->text(), "Freq.: 44100");
+    EXPECT_EQ(info->item(3)->text(), "Avg. Bytes/Sec.: 176400");
+    EXPECT_TRUE(info->item(4)->text().startsWith("Filesize: "));
+    EXPECT_FALSE(w.main->findChild<ProgressStrip*>("panel_progress")->isPatter());
+}
+
+TEST(Playing, FavouriteClickCuesAndKeyboardSelectionCues) {
+    Window w;
+    QListWidget* patter = w.main->findChild<QListWidget*>("lbFavorite_Patter");
+    patter->addItems({"Patter.wav", "Missing.mp3"});
+    patter->setFocus();
+    patter->setCurrentRow(0);
+    EXPECT_EQ(w.text("lbCuedPatter"), "Patter.wav");
+    auto* info = w.main->findChild<QListWidget*>("lbInfo");
+    EXPECT_EQ(info->item(0)->text(), "Stereo");
+    QTest::keyClick(patter, Qt::Key_Down);
+    EXPECT_EQ(w.text("lbCuedPatter"), "Missing.mp3"); // cued all the same
+    ASSERT_EQ(info->count(), 1);
+    EXPECT_EQ(info->item(0)->text(), "File not found");
+    EXPECT_EQ(w.text("current_song"), "none"); // nothing plays from a click
+
+    // A double click opens the patter with its loop and markers.
+    w.doubleClick(patter, 0);
+    EXPECT_EQ(w.text("current_song"), "Patter.wav");
+    EXPECT_EQ(w.text("Label3"), "Loop at: 00:25");
+    EXPECT_TRUE(w.main->findChild<ProgressStrip*>("panel_progress")->isPatter());
+    EXPECT_TRUE(w.lyrics.panel_progress()->isPatter());
+}
+
+TEST(Playing, PlaylistCuesAndPlaysTheNextSingerWhenOneEnds) {
+    Window w;
+    QListWidget* singers = w.main->findChild<QListWidget*>("lbFavorite_Singers");
+    singers->addItems({"Singer.wav", "Patter.wav"});
+    w.main->songSlots().chkPlaylist()->setChecked(true);
+    w.doubleClick(singers, 1);
+    EXPECT_EQ(w.text("current_song"), "Patter.wav");
+    // Stopping the singer: the next tick plays the next one, the first after the last.
+    w.main->player().stopEverything();
+    QTRY_COMPARE_WITH_TIMEOUT(w.text("current_song"), QString("Singer.wav"), 2000);
+    EXPECT_EQ(w.text("lbCuedSinger"), "Singer.wav");
+    EXPECT_EQ(singers->currentRow(), 0);
+    EXPECT_TRUE(w.main->player().playing);
+}
