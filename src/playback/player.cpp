@@ -79,6 +79,13 @@ QString Player::Name_mp3file(Sender sender, const QString& item) {
     return path;
 }
 
+void Player::releaseSongFile() {
+    for (Handle* stream : {&streams.bpmStream, &streams.singerTempo}) {
+        m_engine.streamFree(*stream);
+        *stream = 0;
+    }
+}
+
 void Player::stopEverything() {
     m_engine.channelStop(streams.copyA);
     m_engine.channelStop(streams.copyB);

@@ -106,6 +106,8 @@ public:
     QString Name_mp3file(Sender sender, const QString& item = {});
     // Opens a song in its slot and starts it.
     void btnOpenClick(Sender sender, const QString& item = {});
+    // Lets go of the singer and BPM streams, so their file can be moved.
+    void releaseSongFile();
     // Stops both slots; positions stay, so the song can resume.
     void stopEverything();
     // Starts the loop-end syncs on both copies again at the current loop end.

@@ -105,6 +105,8 @@ SongSlotsView::SongSlotsView(Player& player, MusicFolders& folders, MusicBrowser
         m_info->addItems(m_player.fileInfo(m_player.currentSongPath, true));
     };
     m_player.hooks.patterOpened = [this] { m_playlist->setChecked(false); };
+    // A song file moved to the archive must not be held open by the singer or BPM streams.
+    m_browser.setReleaseFile([this] { m_player.releaseSongFile(); });
 
     new ListClicks(
         m_w.favoritePatter, [this](const QString& name) { songClicked(m_w.favoritePatter, name); },
