@@ -26,12 +26,12 @@ QColor toQColor(ColorValue value) {
     return QColor(color::red(plain), color::green(plain), color::blue(plain));
 }
 
-QFont toQFont(const FontSpec& spec) {
-    QFont font(spec.name, spec.size);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
-    font.setStrikeOut(spec.strikeout);
+QFont toQFont(const FontSpec& stored) {
+    QFont font(stored.name, stored.size);
+    font.setBold(stored.bold);
+    font.setItalic(stored.italic);
+    font.setUnderline(stored.underline);
+    font.setStrikeOut(stored.strikeout);
     return font;
 }
 

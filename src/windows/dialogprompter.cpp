@@ -102,14 +102,14 @@ std::optional<FontSpec> DialogPrompter::chooseFont(const FontSpec& initial) {
     const QFont font = QFontDialog::getFont(&ok, toQFont(initial), m_owner);
     if (!ok)
         return std::nullopt;
-    FontSpec spec = initial;
-    spec.name = font.family();
-    spec.size = font.pointSize() > 0 ? font.pointSize() : initial.size;
-    spec.bold = font.bold();
-    spec.italic = font.italic();
-    spec.underline = font.underline();
-    spec.strikeout = font.strikeOut();
-    return spec;
+    FontSpec chosen = initial;
+    chosen.name = font.family();
+    chosen.size = font.pointSize() > 0 ? font.pointSize() : initial.size;
+    chosen.bold = font.bold();
+    chosen.italic = font.italic();
+    chosen.underline = font.underline();
+    chosen.strikeout = font.strikeOut();
+    return chosen;
 }
 
 } // namespace hoedeck

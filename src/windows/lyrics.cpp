@@ -1,6 +1,7 @@
 #include "lyrics.h"
 
 #include "progressstrip.h"
+#include "widgetmaking.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,33 +10,15 @@
 
 namespace hoedeck {
 
-namespace {
-QLabel* namedLabel(const QString& name, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    return label;
-}
-
-QProgressBar* namedBar(const QString& name, int maximum, QWidget* parent) {
-    auto* bar = new QProgressBar(parent);
-    bar->setObjectName(name);
-    bar->setRange(0, maximum);
-    bar->setValue(0);
-    bar->setTextVisible(false);
-    bar->setMaximumHeight(12);
-    return bar;
-}
-} // namespace
-
 LyricsWindow::LyricsWindow(QWidget* parent) : SecondaryWindow("TForm2", "Lyrics", parent) {
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
-    m_clocker = namedLabel("clocker", this);
-    m_countdown = namedLabel("LBCountdown", this);
-    m_position = namedLabel("position_counter", this);
-    m_of = namedLabel("lOf", this);
-    m_total = namedLabel("ltotal_time", this);
-    m_status = namedLabel("Label3", this);
+    m_clocker = namedLabel("clocker", QString(), this);
+    m_countdown = namedLabel("LBCountdown", QString(), this);
+    m_position = namedLabel("position_counter", QString(), this);
+    m_of = namedLabel("lOf", QString(), this);
+    m_total = namedLabel("ltotal_time", QString(), this);
+    m_status = namedLabel("Label3", QString(), this);
     for (QLabel* label : {m_clocker, m_countdown, m_position, m_status})
         top->addWidget(label);
     m_of->hide();

@@ -1,5 +1,6 @@
 #include "musicbrowser.h"
 
+#include "guarded.h"
 #include "listclicks.h"
 #include "musicfolders.h"
 #include "prompter.h"
@@ -127,11 +128,7 @@ void MusicBrowser::showFavoriteFolders() {
 
 void MusicBrowser::goToFolder(const QString& folder) {
     const QString existing = MusicFolders::existingFolderOrParent(folder);
-    try {
-        m_folders.setBrowserFolder(existing);
-    } catch (const StoreError& error) {
-        m_prompter.message(error.message(), "Hoedeck", Prompter::Icon::Error);
-    }
+    runGuarded(m_prompter, [&] { m_folders.setBrowserFolder(existing); });
     showFiles();
 }
 
@@ -211,11 +208,7 @@ void MusicBrowser::offerFolderAsFavorite() {
     if (!m_prompter.question("Would you like to add " + folder +
                              " to your favorite subdirectories list?"))
         return;
-    try {
-        m_folders.add_to_favorite_folders(folder);
-    } catch (const StoreError& error) {
-        m_prompter.message(error.message(), "Hoedeck", Prompter::Icon::Error);
-    }
+    runGuarded(m_prompter, [&] { m_folders.add_to_favorite_folders(folder); });
     showFavoriteFolders();
 }
 
@@ -226,11 +219,7 @@ void MusicBrowser::deleteSelectedFavorite(bool fromMenu) {
             m_prompter.message("Select a file first");
         return;
     }
-    try {
-        m_folders.removeFavoriteFolder(row);
-    } catch (const StoreError& error) {
-        m_prompter.message(error.message(), "Hoedeck", Prompter::Icon::Error);
-    }
+    runGuarded(m_prompter, [&] { m_folders.removeFavoriteFolder(row); });
     showFavoriteFolders();
 }
 
@@ -245,11 +234,7 @@ void MusicBrowser::favoritesReordered() {
             QStringList trial = held;
             trial.move(from, to);
             if (trial == shown) {
-                try {
-                    m_folders.moveFavoriteFolder(from, to);
-                } catch (const StoreError& error) {
-                    m_prompter.message(error.message(), "Hoedeck", Prompter::Icon::Error);
-                }
+                runGuarded(m_prompter, [&] { m_folders.moveFavoriteFolder(from, to); });
                 return;
             }
         }

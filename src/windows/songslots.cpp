@@ -1,5 +1,6 @@
 #include "songslots.h"
 
+#include "guarded.h"
 #include "listclicks.h"
 #include "lyrics.h"
 #include "musicbrowser.h"
@@ -9,6 +10,7 @@
 #include "progressstrip.h"
 #include "prompter.h"
 #include "textstore.h"
+#include "widgetmaking.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -23,22 +25,6 @@
 namespace hoedeck {
 
 namespace {
-QLabel* label(const QString& name, const QString& text, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    return l;
-}
-
-QProgressBar* bar(const QString& name, int maximum, QWidget* parent) {
-    auto* b = new QProgressBar(parent);
-    b->setObjectName(name);
-    b->setRange(0, maximum);
-    b->setValue(0);
-    b->setTextVisible(false);
-    b->setMaximumHeight(12);
-    return b;
-}
-
 // The time of day in the desktop's long time format, without the time zone.
 QString timeOfDay() {
     QString format = QLocale::system().timeFormat(QLocale::LongFormat);
@@ -57,14 +43,14 @@ SongSlotsView::SongSlotsView(Player& player, MusicFolders& folders, MusicBrowser
     : QObject(parent), m_player(player), m_folders(folders), m_browser(browser),
       m_prompter(prompter), m_w(widgets) {
     auto* left = new QVBoxLayout(m_w.leftPanel);
-    left->addWidget(label("lCurrentCaption", "Current song:", m_w.leftPanel));
-    m_currentSong = label("current_song", Player::kNone, m_w.leftPanel);
+    left->addWidget(namedLabel("lCurrentCaption", "Current song:", m_w.leftPanel));
+    m_currentSong = namedLabel("current_song", Player::kNone, m_w.leftPanel);
     left->addWidget(m_currentSong);
-    left->addWidget(label("lCuedPatterCaption", "Cued Patter:", m_w.leftPanel));
-    m_cuedPatter = label("lbCuedPatter", Player::kNone, m_w.leftPanel);
+    left->addWidget(namedLabel("lCuedPatterCaption", "Cued Patter:", m_w.leftPanel));
+    m_cuedPatter = namedLabel("lbCuedPatter", Player::kNone, m_w.leftPanel);
     left->addWidget(m_cuedPatter);
-    left->addWidget(label("lCuedSingerCaption", "Cued Singer:", m_w.leftPanel));
-    m_cuedSinger = label("lbCuedSinger", Player::kNone, m_w.leftPanel);
+    left->addWidget(namedLabel("lCuedSingerCaption", "Cued Singer:", m_w.leftPanel));
+    m_cuedSinger = namedLabel("lbCuedSinger", Player::kNone, m_w.leftPanel);
     left->addWidget(m_cuedSinger);
     m_playlist = new QCheckBox("Playlist", m_w.leftPanel);
     m_playlist->setObjectName("chkPlaylist");
@@ -73,24 +59,24 @@ SongSlotsView::SongSlotsView(Player& player, MusicFolders& folders, MusicBrowser
 
     auto* clock = new QVBoxLayout(m_w.clockPanel);
     clock->addWidget(m_w.clocker);
-    m_countdown = label("LBCountdown", QString(), m_w.clockPanel);
+    m_countdown = namedLabel("LBCountdown", QString(), m_w.clockPanel);
     clock->addWidget(m_countdown);
-    m_counter = label("position_counter", QString(), m_w.clockPanel);
+    m_counter = namedLabel("position_counter", QString(), m_w.clockPanel);
     m_counter->hide();
-    m_label1 = label("Label1", QString(), m_w.clockPanel);
+    m_label1 = namedLabel("Label1", QString(), m_w.clockPanel);
     QFont big = m_label1->font();
     big.setPointSize(big.pointSize() + 6);
     big.setBold(true);
     m_label1->setFont(big);
     clock->addWidget(m_label1);
-    m_label3 = label("Label3", QString(), m_w.clockPanel);
+    m_label3 = namedLabel("Label3", QString(), m_w.clockPanel);
     m_label3->setFont(big);
     clock->addWidget(m_label3);
-    m_meter = bar("RLed3", 128, m_w.clockPanel);
+    m_meter = namedBar("RLed3", 128, m_w.clockPanel);
     clock->addWidget(m_meter);
-    m_progress = bar("RVProgressBar2", 100, m_w.clockPanel);
+    m_progress = namedBar("RVProgressBar2", 100, m_w.clockPanel);
     clock->addWidget(m_progress);
-    clock->addWidget(label("lFileInfoCaption", "File Info", m_w.clockPanel));
+    clock->addWidget(namedLabel("lFileInfoCaption", "File Info", m_w.clockPanel));
     m_info = new QListWidget(m_w.clockPanel);
     m_info->setObjectName("lbInfo");
     clock->addWidget(m_info, 1);
@@ -129,11 +115,7 @@ SongSlotsView::SongSlotsView(Player& player, MusicFolders& folders, MusicBrowser
 }
 
 void SongSlotsView::guardedOpen(const std::function<void()>& open) {
-    try {
-        open();
-    } catch (const StoreError& error) {
-        m_prompter.message(error.message(), "Hoedeck", Prompter::Icon::Error);
-    }
+    runGuarded(m_prompter, open);
 }
 
 void SongSlotsView::setLyricsWindow(LyricsWindow* lyrics) {

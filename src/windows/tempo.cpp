@@ -2,6 +2,7 @@
 
 #include "audioengine.h"
 #include "colors.h"
+#include "guarded.h"
 #include "help1.h"
 #include "inifiles.h"
 #include "lyrics.h"
@@ -12,6 +13,7 @@
 #include "prompter.h"
 #include "songslots.h"
 #include "textstore.h"
+#include "widgetmaking.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,12 +45,6 @@ QFrame* makePanel(const QString& name, QWidget* parent) {
     panel->setFrameShadow(QFrame::Raised);
     panel->setAutoFillBackground(true);
     return panel;
-}
-
-QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    return label;
 }
 
 QListWidget* makeSongList(const QString& name, QWidget* parent) {
@@ -105,10 +101,10 @@ void MainWindow::buildPanels() {
     m_panelSet = {m_pLeftSide, m_panel5, m_pRight, m_panel7, m_panel10, m_panel11, m_panel12};
 
     auto* effects = new QVBoxLayout(m_panel5);
-    effects->addWidget(makeLabel("lEffectsCaption", "Effects", m_panel5));
+    effects->addWidget(namedLabel("lEffectsCaption", "Effects", m_panel5));
     effects->addStretch();
 
-    m_clocker = makeLabel("clocker", QString(), m_panel7);
+    m_clocker = namedLabel("clocker", QString(), m_panel7);
     QFont clockFont = m_clocker->font();
     clockFont.setPointSize(clockFont.pointSize() + 14);
     clockFont.setBold(true);
@@ -180,11 +176,7 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::guarded(const std::function<void()>& command) {
-    try {
-        command();
-    } catch (const StoreError& error) {
-        m_prompter.message(error.message(), "Hoedeck", Prompter::Icon::Error);
-    }
+    runGuarded(m_prompter, command);
 }
 
 void MainWindow::FormCreate() {

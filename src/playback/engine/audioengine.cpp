@@ -35,7 +35,7 @@ void ok() {
 constexpr std::size_t kBlockFrames = 256;  // a mixer block: 5.8 ms
 constexpr std::size_t kRingFrames = 8192;  // room in the ring
 constexpr std::size_t kAheadFrames = 1024; // how far the mixer keeps ahead: 23 ms
-constexpr std::int64_t kFeedFrames = 2048;  // source frames given to a tempo stream at a time
+constexpr std::int64_t kFeedFrames = 2048; // source frames given to a tempo stream at a time
 } // namespace
 
 class AudioEngine::Impl {
@@ -95,6 +95,53 @@ public:
         if (s.tempo && (isOutput || s.isDecode()))
             return isOutput ? &s.tempo->voice : nullptr;
         return s.isDecode() ? nullptr : &s.voice;
+    }
+
+    // A new stream of a decoded file under a new handle.
+    Handle addStream(std::shared_ptr<DecodedFile> file, std::uint32_t flags) {
+        auto stream = std::make_shared<Stream>();
+        stream->flags = flags;
+        stream->file = std::move(file);
+        stream->rate = stream->file->sampleRate();
+        std::lock_guard lock(mutex);
+        stream->handle = newHandle();
+        streams[stream->handle] = stream;
+        return stream->handle;
+    }
+
+    // Plays a new stream once from its start at the volume, then frees it.
+    Handle startSample(Handle h, int volume) {
+        if (!h)
+            return 0;
+        std::lock_guard lock(mutex);
+        Stream* s = find(h);
+        s->autoFree = true;
+        s->voice.volume = std::clamp(volume, 0, 100) / 100.0f;
+        s->voice.playing = true;
+        return h;
+    }
+
+    // The equaliser band of an effect handle, with the lock held.
+    FxBand* findFx(Handle fx) {
+        auto owner = owners.find(fx);
+        Stream* s = owner == owners.end() ? nullptr : find(owner->second);
+        if (!s)
+            return nullptr;
+        for (FxBand& band : s->fx)
+            if (band.handle == fx)
+                return &band;
+        return nullptr;
+    }
+
+    // Removes the sync or effect of that handle from a stream's list.
+    template <typename T> bool removeOwned(std::vector<T>& list, Handle item) {
+        const auto it =
+            std::find_if(list.begin(), list.end(), [&](const T& x) { return x.handle == item; });
+        if (it == list.end())
+            return false;
+        list.erase(it);
+        owners.erase(item);
+        return true;
     }
 
     void releaseGraveyard() {
@@ -232,7 +279,8 @@ public:
             }
         }
         if (t.eqOn)
-            dsp::PeakingFilter::processStereoChain(t.filters.data(), int(t.filters.size()), out, done);
+            dsp::PeakingFilter::processStereoChain(t.filters.data(), int(t.filters.size()), out,
+                                                   done);
         t.voice.applyVolume(out, done);
         t.voice.meter(out, done);
         return done;
@@ -428,15 +476,8 @@ Handle AudioEngine::streamCreateFile(const QString& path, std::uint32_t flags) {
     auto file = m->files.open(path, error);
     if (!file)
         return fail(error, Handle(0));
-    auto stream = std::make_shared<Stream>();
-    stream->flags = flags;
-    stream->file = std::move(file);
-    stream->rate = stream->file->sampleRate();
-    std::lock_guard lock(m->mutex);
-    stream->handle = m->newHandle();
-    m->streams[stream->handle] = stream;
     ok();
-    return stream->handle;
+    return m->addStream(std::move(file), flags);
 }
 
 Handle AudioEngine::streamCreateMemory(const QByteArray& image, std::uint32_t flags) {
@@ -444,15 +485,8 @@ Handle AudioEngine::streamCreateMemory(const QByteArray& image, std::uint32_t fl
     auto file = DecodedFile::fromMemory(image, error);
     if (!file)
         return fail(error, Handle(0));
-    auto stream = std::make_shared<Stream>();
-    stream->flags = flags;
-    stream->file = std::move(file);
-    stream->rate = stream->file->sampleRate();
-    std::lock_guard lock(m->mutex);
-    stream->handle = m->newHandle();
-    m->streams[stream->handle] = stream;
     ok();
-    return stream->handle;
+    return m->addStream(std::move(file), flags);
 }
 
 bool AudioEngine::streamFree(Handle h) {
@@ -677,16 +711,10 @@ Handle AudioEngine::channelSetSync(Handle h, std::uint64_t bytes, SyncProc proc)
 bool AudioEngine::channelRemoveSync(Handle h, Handle sync) {
     std::lock_guard lock(m->mutex);
     Stream* s = m->find(h);
-    if (!s)
+    // A sync removed by its own procedure is safe: the mixer holds a copy of the procedure
+    // for the call.
+    if (!s || !m->removeOwned(s->syncs, sync))
         return fail(AudioError::Handle);
-    const auto it = std::find_if(s->syncs.begin(), s->syncs.end(),
-                                 [&](const Sync& x) { return x.handle == sync; });
-    if (it == s->syncs.end())
-        return fail(AudioError::Handle);
-    // A sync removed by its own procedure must not be destroyed while it runs: the mixer
-    // holds a copy of the procedure for the call.
-    s->syncs.erase(it);
-    m->owners.erase(sync);
     ok();
     return true;
 }
@@ -710,49 +738,32 @@ Handle AudioEngine::channelSetFx(Handle h) {
 
 bool AudioEngine::fxSetParameters(Handle fx, const ParamEq& eq) {
     std::lock_guard lock(m->mutex);
-    auto owner = m->owners.find(fx);
-    Stream* s = owner == m->owners.end() ? nullptr : m->find(owner->second);
-    if (!s)
+    FxBand* band = m->findFx(fx);
+    if (!band)
         return fail(AudioError::Handle);
-    for (FxBand& band : s->fx)
-        if (band.handle == fx) {
-            if (eq.bandwidth <= 0 || eq.centre <= 0)
-                return fail(AudioError::IllegalParam);
-            band.eq = eq;
-            band.filter.setPeaking(kSampleRate, eq.centre, dsp::semitonesToOctaves(eq.bandwidth),
-                                   eq.gain);
-            ok();
-            return true;
-        }
-    return fail(AudioError::Handle);
+    if (eq.bandwidth <= 0 || eq.centre <= 0)
+        return fail(AudioError::IllegalParam);
+    band->eq = eq;
+    band->filter.setPeaking(kSampleRate, eq.centre, dsp::semitonesToOctaves(eq.bandwidth), eq.gain);
+    ok();
+    return true;
 }
 
 bool AudioEngine::fxGetParameters(Handle fx, ParamEq& eq) const {
     std::lock_guard lock(m->mutex);
-    auto owner = m->owners.find(fx);
-    Stream* s = owner == m->owners.end() ? nullptr : m->find(owner->second);
-    if (!s)
+    const FxBand* band = m->findFx(fx);
+    if (!band)
         return fail(AudioError::Handle);
-    for (const FxBand& band : s->fx)
-        if (band.handle == fx) {
-            eq = band.eq;
-            ok();
-            return true;
-        }
-    return fail(AudioError::Handle);
+    eq = band->eq;
+    ok();
+    return true;
 }
 
 bool AudioEngine::channelRemoveFx(Handle h, Handle fx) {
     std::lock_guard lock(m->mutex);
     Stream* s = m->find(h);
-    if (!s)
+    if (!s || !m->removeOwned(s->fx, fx))
         return fail(AudioError::Handle);
-    const auto it =
-        std::find_if(s->fx.begin(), s->fx.end(), [&](const FxBand& b) { return b.handle == fx; });
-    if (it == s->fx.end())
-        return fail(AudioError::Handle);
-    s->fx.erase(it);
-    m->owners.erase(fx);
     ok();
     return true;
 }
@@ -980,27 +991,11 @@ float AudioEngine::bpmPercents2Bpm(Handle h, float percents) const {
 }
 
 Handle AudioEngine::playSample(const QString& path, int volume) {
-    const Handle h = streamCreateFile(path, 0);
-    if (!h)
-        return 0;
-    std::lock_guard lock(m->mutex);
-    Stream* s = m->find(h);
-    s->autoFree = true;
-    s->voice.volume = std::clamp(volume, 0, 100) / 100.0f;
-    s->voice.playing = true;
-    return h;
+    return m->startSample(streamCreateFile(path, 0), volume);
 }
 
 Handle AudioEngine::playSample(const QByteArray& image, int volume) {
-    const Handle h = streamCreateMemory(image, 0);
-    if (!h)
-        return 0;
-    std::lock_guard lock(m->mutex);
-    Stream* s = m->find(h);
-    s->autoFree = true;
-    s->voice.volume = std::clamp(volume, 0, 100) / 100.0f;
-    s->voice.playing = true;
-    return h;
+    return m->startSample(streamCreateMemory(image, 0), volume);
 }
 
 void AudioEngine::render(float* out, std::size_t frames) {

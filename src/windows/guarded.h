@@ -1,0 +1,22 @@
+#pragma once
+
+#include "prompter.h"
+#include "textstore.h"
+
+#include <functional>
+
+namespace hoedeck {
+
+// Runs a command of the caller's; a settings file it cannot read or write ends the command
+// with that file's message, and the program goes on. False when it ended that way.
+inline bool runGuarded(Prompter& prompter, const std::function<void()>& command) {
+    try {
+        command();
+        return true;
+    } catch (const StoreError& error) {
+        prompter.message(error.message(), "Hoedeck", Prompter::Icon::Error);
+        return false;
+    }
+}
+
+} // namespace hoedeck
