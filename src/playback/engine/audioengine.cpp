@@ -243,6 +243,10 @@ public:
             if (ready > 0) {
                 // SoundTouch gives the file's channels; the mix is stereo.
                 const std::size_t take = std::min(frames - done, ready);
+                if (ch == 2) {
+                    done += t.st->receiveSamples(out + done * 2, uint(take));
+                    continue;
+                }
                 float* dst = source.data();
                 const auto got =
                     t.st->receiveSamples(dst, uint(std::min<std::size_t>(take, source.size() / 2)));
