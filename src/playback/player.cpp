@@ -79,6 +79,32 @@ QString Player::Name_mp3file(Sender sender, const QString& item) {
     return path;
 }
 
+void Player::resume() {
+    if (patterMode) {
+        const int channel = activeChannel;
+        const Handle copy = channel == 1 ? streams.copyA : channel == 2 ? streams.copyB : 0;
+        if (!copy)
+            return;
+        m_engine.streamPlay(copy, false);
+        playing = true;
+    } else if (streams.singerTempo) {
+        m_engine.streamPlay(m_engine.tempoGetResampledHandle(streams.singerTempo), false);
+        playing = true;
+        activeChannel = 0;
+    }
+    emit stateChanged();
+}
+
+void Player::fadeOut(int milliseconds) {
+    const Handle singerOut =
+        streams.singerTempo ? m_engine.tempoGetResampledHandle(streams.singerTempo) : 0;
+    for (const Handle h : {singerOut, streams.copyA, streams.copyB})
+        if (h)
+            m_engine.channelSlideAttributes(h, AudioEngine::kRateUnchanged,
+                                            AudioEngine::kVolumeSlideToStop,
+                                            AudioEngine::kPanUnchanged, milliseconds);
+}
+
 void Player::releaseSongFile() {
     for (Handle* stream : {&streams.bpmStream, &streams.singerTempo}) {
         m_engine.streamFree(*stream);

@@ -106,6 +106,10 @@ public:
     QString Name_mp3file(Sender sender, const QString& item = {});
     // Opens a song in its slot and starts it.
     void btnOpenClick(Sender sender, const QString& item = {});
+    // Starts the stream of the active channel again where it stopped.
+    void resume();
+    // Slides every stream of both slots to silence over the time and stops them.
+    void fadeOut(int milliseconds);
     // Lets go of the singer and BPM streams, so their file can be moved.
     void releaseSongFile();
     // Stops both slots; positions stay, so the song can resume.
