@@ -13,6 +13,7 @@
 #include "prompter.h"
 #include "songslots.h"
 #include "textstore.h"
+#include "transport.h"
 #include "widgetmaking.h"
 
 #include <QAction>
@@ -122,6 +123,7 @@ void MainWindow::buildPanels() {
     m_musicBrowser = new MusicBrowser(*m_musicFolders, m_prompter, m_pRight, m_panel12, this);
     m_fileList = m_musicBrowser->FileListBox1();
     m_player = std::make_unique<Player>(m_engine, *m_musicFolders, m_prompter);
+    m_transport = std::make_unique<Transport>(*m_player, m_prompter);
     m_songSlots = new SongSlotsView(*m_player, *m_musicFolders, *m_musicBrowser, m_prompter,
                                     {m_pLeftSide, m_panel7, m_panelProgress, m_favoritePatter,
                                      m_favoriteSingers, m_clocker, m_progresTimer, m_timer1},
@@ -159,6 +161,12 @@ void MainWindow::buildMenus() {
     // No key: Ctrl+Q belongs to the equaliser switch.
     file->addAction("Exit", this, &QWidget::close);
 
+    QAction* fade = menuBar()->addAction("Fade");
+    fade->setObjectName("Fade1");
+    fade->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(fade, &QAction::triggered, this, [this] { m_transport->fade(); });
+    addAction(fade);
+
     QMenu* colors = menuBar()->addMenu("&Color");
     colors->setObjectName("Color1");
     colors->addAction("Background", this, &MainWindow::chooseBackground);
@@ -169,6 +177,23 @@ void MainWindow::buildMenus() {
     connect(help, &QAction::triggered, this, &MainWindow::showHelp);
 
     m_hiddenMenu = new QMenu("Hidden", this);
+    addHiddenCommand("spacekey1", QKeySequence(Qt::Key_Space),
+                     [this] { guarded([this] { m_transport->spacekey1Click(); }); });
+    addHiddenCommand("ControlSpaceKey", QKeySequence(Qt::CTRL | Qt::Key_Space),
+                     [this] { guarded([this] { m_transport->ControlSpaceKeyClick(); }); });
+    addHiddenCommand("Play/Stop", QKeySequence(Qt::Key_F1),
+                     [this] { guarded([this] { m_transport->playStop(); }); });
+    addHiddenCommand("Play/Resume", QKeySequence(Qt::Key_F2),
+                     [this] { guarded([this] { m_transport->playResume(); }); });
+    addHiddenCommand("Switch to Patter", QKeySequence(Qt::Key_Greater),
+                     [this] { guarded([this] { m_transport->switchToPatter(); }); });
+    addHiddenCommand("Fade", QKeySequence(Qt::ALT | Qt::Key_F), [this] { m_transport->fade(); });
+    addHiddenCommand("Patter List", QKeySequence(Qt::CTRL | Qt::Key_P),
+                     [this] { m_favoritePatter->setFocus(); });
+    addHiddenCommand("Singer List", QKeySequence(Qt::CTRL | Qt::Key_S),
+                     [this] { m_favoriteSingers->setFocus(); });
+    addHiddenCommand("Refresh", QKeySequence(Qt::CTRL | Qt::Key_F5),
+                     [this] { m_musicBrowser->refresh(); });
     addHiddenCommand("UP split screen slider slider", QKeySequence(Qt::CTRL | Qt::Key_A),
                      [this] { splitUp(); });
     addHiddenCommand("up split screen slider slider",

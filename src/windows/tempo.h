@@ -25,6 +25,7 @@ class Player;
 class ProgressStrip;
 class Prompter;
 class SongSlotsView;
+class Transport;
 
 // The main window: the panel grid, the menus and the timers. It binds the caller's commands to
 // the core objects and shows their state; the state itself lives in the core.
@@ -50,6 +51,7 @@ public:
     MusicFolders& musicFolders() { return *m_musicFolders; }
     MusicBrowser& musicBrowser() { return *m_musicBrowser; }
     Player& player() { return *m_player; }
+    Transport& transport() { return *m_transport; }
     SongSlotsView& songSlots() { return *m_songSlots; }
     const DataFolder& dataFolder() const { return m_folder; }
 
@@ -95,6 +97,7 @@ private:
     std::unique_ptr<MusicFolders> m_musicFolders;
     MusicBrowser* m_musicBrowser = nullptr;
     std::unique_ptr<Player> m_player;
+    std::unique_ptr<Transport> m_transport;
     SongSlotsView* m_songSlots = nullptr;
     LyricsWindow* m_lyrics = nullptr;
     HelpWindow* m_help = nullptr;

@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QTest>
@@ -111,4 +112,42 @@ TEST(Playing, PlaylistCuesAndPlaysTheNextSingerWhenOneEnds) {
     EXPECT_EQ(w.text("lbCuedSinger"), "Singer.wav");
     EXPECT_EQ(singers->currentRow(), 0);
     EXPECT_TRUE(w.main->player().playing);
+}
+
+TEST(Playing, TransportKeysWorkFromAnywhereInTheWindow) {
+    Window w;
+    QListWidget* patter = w.main->findChild<QListWidget*>("lbFavorite_Patter");
+    QListWidget* singers = w.main->findChild<QListWidget*>("lbFavorite_Singers");
+    patter->addItem("Patter.wav");
+    singers->addItem("Singer.wav");
+    patter->setCurrentRow(0);
+    singers->setCurrentRow(0);
+    w.main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.main.get()));
+
+    // Space starts the cued patter even while a text field has the focus.
+    auto* edit = new QLineEdit(w.main->centralWidget());
+    edit->show();
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Space);
+    EXPECT_EQ(edit->text(), "");
+    EXPECT_EQ(w.text("current_song"), "Patter.wav");
+    EXPECT_TRUE(w.main->player().patterMode);
+    QTest::keyClick(edit, Qt::Key_Space);
+    EXPECT_FALSE(w.main->player().playing);
+
+    // Control-Space the cued singer, from a list.
+    singers->setFocus();
+    QTest::keyClick(singers, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(w.text("current_song"), "Singer.wav");
+    EXPECT_TRUE(w.main->player().playing);
+    QTest::keyClick(singers, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_FALSE(w.main->player().playing);
+
+    // Control-P and Control-S move the focus to the favourites lists.
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_TRUE(patter->hasFocus());
+    QTest::keyClick(patter, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(singers->hasFocus());
 }
