@@ -2,6 +2,8 @@
 
 #include "audioengine.h"
 #include "colors.h"
+#include "effects.h"
+#include "effectsview.h"
 #include "guarded.h"
 #include "help1.h"
 #include "inifiles.h"
@@ -101,10 +103,6 @@ void MainWindow::buildPanels() {
     m_panelProgress = new ProgressStrip(m_client);
     m_panelSet = {m_pLeftSide, m_panel5, m_pRight, m_panel7, m_panel10, m_panel11, m_panel12};
 
-    auto* effects = new QVBoxLayout(m_panel5);
-    effects->addWidget(namedLabel("lEffectsCaption", "Effects", m_panel5));
-    effects->addStretch();
-
     m_clocker = namedLabel("clocker", QString(), m_panel7);
     QFont clockFont = m_clocker->font();
     clockFont.setPointSize(clockFont.pointSize() + 14);
@@ -124,6 +122,10 @@ void MainWindow::buildPanels() {
     m_fileList = m_musicBrowser->FileListBox1();
     m_player = std::make_unique<Player>(m_engine, *m_musicFolders, m_prompter);
     m_transport = std::make_unique<Transport>(*m_player, m_prompter);
+    m_effects = std::make_unique<Effects>(m_engine, *m_player);
+    m_effects->plugInto(*m_player);
+    m_player->hooks.tickExtras = [this] { m_effects->uncheckWhenFlat(); };
+    m_effectsView = new EffectsView(*m_effects, *m_player, m_panel5, this);
     m_songSlots = new SongSlotsView(*m_player, *m_musicFolders, *m_musicBrowser, m_prompter,
                                     {m_pLeftSide, m_panel7, m_panelProgress, m_favoritePatter,
                                      m_favoriteSingers, m_clocker, m_progresTimer, m_timer1},
@@ -161,6 +163,19 @@ void MainWindow::buildMenus() {
     // No key: Ctrl+Q belongs to the equaliser switch.
     file->addAction("Exit", this, &QWidget::close);
 
+    QMenu* tempoPitch = menuBar()->addMenu("Tempo/Pitch");
+    tempoPitch->setObjectName("TempoPitch1");
+    QMenu* tempo = tempoPitch->addMenu("&Tempo");
+    tempo->addAction("&Increase", QKeySequence(Qt::Key_F4), this,
+                     [this] { m_effects->tempoIncrease(); });
+    tempo->addAction("&Decrease", QKeySequence(Qt::Key_F3), this,
+                     [this] { m_effects->tempoDecrease(); });
+    QMenu* pitch = tempoPitch->addMenu("Pitch Shift");
+    pitch->addAction("Up", QKeySequence(Qt::Key_F6), this, [this] { m_effects->pitchUp(); });
+    pitch->addAction("Down", QKeySequence(Qt::Key_F5), this, [this] { m_effects->pitchDown(); });
+    for (QMenu* menu : {tempo, pitch})
+        addActions(menu->actions());
+
     QAction* fade = menuBar()->addAction("Fade");
     fade->setObjectName("Fade1");
     fade->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
@@ -194,6 +209,26 @@ void MainWindow::buildMenus() {
                      [this] { m_favoriteSingers->setFocus(); });
     addHiddenCommand("Refresh", QKeySequence(Qt::CTRL | Qt::Key_F5),
                      [this] { m_musicBrowser->refresh(); });
+    addHiddenCommand("volume up", QKeySequence(Qt::CTRL | Qt::Key_V),
+                     [this] { m_effects->volumeUp(); });
+    addHiddenCommand("volume down", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V),
+                     [this] { m_effects->volumeDown(); });
+    addHiddenCommand("volume", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_V),
+                     [this] { m_effectsView->toggleVolumeSlider(); });
+    addHiddenCommand("bass up", QKeySequence(Qt::CTRL | Qt::Key_B),
+                     [this] { m_effects->moveBar(0, -1); });
+    addHiddenCommand("bass down", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B),
+                     [this] { m_effects->moveBar(0, +1); });
+    addHiddenCommand("mid down", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
+                     [this] { m_effects->moveBar(1, +1); });
+    addHiddenCommand("treble up", QKeySequence(Qt::CTRL | Qt::Key_T),
+                     [this] { m_effects->moveBar(2, -1); });
+    addHiddenCommand("treble down", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T),
+                     [this] { m_effects->moveBar(2, +1); });
+    addHiddenCommand("equalizer", QKeySequence(Qt::CTRL | Qt::Key_Q),
+                     [this] { m_effects->setEqualizer(!m_effects->chkEqualizer); });
+    addHiddenCommand("clear effects", QKeySequence(Qt::CTRL | Qt::Key_C),
+                     [this] { m_effects->clearEffects(); });
     addHiddenCommand("UP split screen slider slider", QKeySequence(Qt::CTRL | Qt::Key_A),
                      [this] { splitUp(); });
     addHiddenCommand("up split screen slider slider",

@@ -24,6 +24,8 @@ class MusicFolders;
 class Player;
 class ProgressStrip;
 class Prompter;
+class Effects;
+class EffectsView;
 class SongSlotsView;
 class Transport;
 
@@ -52,6 +54,7 @@ public:
     MusicBrowser& musicBrowser() { return *m_musicBrowser; }
     Player& player() { return *m_player; }
     Transport& transport() { return *m_transport; }
+    Effects& effects() { return *m_effects; }
     SongSlotsView& songSlots() { return *m_songSlots; }
     const DataFolder& dataFolder() const { return m_folder; }
 
@@ -98,6 +101,8 @@ private:
     MusicBrowser* m_musicBrowser = nullptr;
     std::unique_ptr<Player> m_player;
     std::unique_ptr<Transport> m_transport;
+    std::unique_ptr<Effects> m_effects;
+    EffectsView* m_effectsView = nullptr;
     SongSlotsView* m_songSlots = nullptr;
     LyricsWindow* m_lyrics = nullptr;
     HelpWindow* m_help = nullptr;

@@ -1,4 +1,5 @@
 #include "audioengine.h"
+#include "effects.h"
 #include "lyrics.h"
 #include "musicbrowser.h"
 #include "player.h"
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -150,4 +152,35 @@ TEST(Playing, TransportKeysWorkFromAnywhereInTheWindow) {
     EXPECT_TRUE(patter->hasFocus());
     QTest::keyClick(patter, Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(singers->hasFocus());
+}
+
+TEST(Playing, EffectKeysMoveTheSlidersAndBars) {
+    Window w;
+    w.main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.main.get()));
+    w.doubleClick(w.files(), 1); // a singer
+    QWidget* focus = w.files();
+    focus->setFocus();
+    Effects& effects = w.main->effects();
+    QTest::keyClick(focus, Qt::Key_T, Qt::ControlModifier); // treble up
+    EXPECT_EQ(effects.bars[2], 9);
+    EXPECT_EQ(w.text("lbTreb"), "1");
+    EXPECT_EQ(w.main->findChild<QSlider*>("vsEQTREBLE")->value(), 9);
+    QTest::keyClick(focus, Qt::Key_M, Qt::ControlModifier); // not mid down
+    EXPECT_EQ(effects.bars[1], 10);
+    QTest::keyClick(focus, Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(effects.bars[1], 11);
+    QTest::keyClick(focus, Qt::Key_F4);
+    QTest::keyClick(focus, Qt::Key_F4);
+    EXPECT_EQ(w.text("lblTempo"), "Tempo = 2");
+    EXPECT_EQ(w.main->findChild<QSlider*>("tbTempo")->value(), 2);
+    QTest::keyClick(focus, Qt::Key_F6);
+    EXPECT_EQ(w.text("lblPitch"), "Pitch Scaling = 1 semitones");
+    // Moving the slider by hand runs the same change.
+    w.main->findChild<QSlider*>("tbTempo")->setValue(-5);
+    EXPECT_EQ(effects.tbTempo, -5);
+    QTest::keyClick(focus, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(effects.tbTempo, 0);
+    EXPECT_EQ(effects.bars, (std::array<int, 3>{10, 10, 10}));
+    EXPECT_EQ(w.text("lblVolume"), "Volume = 50");
 }
