@@ -125,6 +125,7 @@ void MainWindow::buildPanels() {
     m_effects = std::make_unique<Effects>(m_engine, *m_player);
     m_effects->plugInto(*m_player);
     m_player->hooks.tickExtras = [this] { m_effects->uncheckWhenFlat(); };
+    m_effects->refreshPositionLabels = [this] { m_player->UpdatePositionLabel(); };
     m_effectsView = new EffectsView(*m_effects, *m_player, m_panel5, this);
     m_songSlots = new SongSlotsView(*m_player, *m_musicFolders, *m_musicBrowser, m_prompter,
                                     {m_pLeftSide, m_panel7, m_panelProgress, m_favoritePatter,
