@@ -7,6 +7,8 @@
 #include "guarded.h"
 #include "help1.h"
 #include "inifiles.h"
+#include "loopmarks.h"
+#include "looppanel.h"
 #include "lyrics.h"
 #include "musicbrowser.h"
 #include "musicfolders.h"
@@ -127,6 +129,8 @@ void MainWindow::buildPanels() {
     m_player->hooks.tickExtras = [this] { m_effects->uncheckWhenFlat(); };
     m_effects->refreshPositionLabels = [this] { m_player->UpdatePositionLabel(); };
     m_effectsView = new EffectsView(*m_effects, *m_player, m_panel5, this);
+    m_loopMarks = std::make_unique<LoopMarks>(m_engine, *m_player);
+    m_loopPanel = new LoopPanel(*m_loopMarks, *m_player, m_client);
     m_songSlots = new SongSlotsView(*m_player, *m_musicFolders, *m_musicBrowser, m_prompter,
                                     {m_pLeftSide, m_panel7, m_panelProgress, m_favoritePatter,
                                      m_favoriteSingers, m_clocker, m_progresTimer, m_timer1},
@@ -183,6 +187,17 @@ void MainWindow::buildMenus() {
     connect(fade, &QAction::triggered, this, [this] { m_transport->fade(); });
     addAction(fade);
 
+    QAction* looping = menuBar()->addAction("Looping");
+    looping->setObjectName("Looping1");
+    looping->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    connect(looping, &QAction::triggered, this, &MainWindow::toggleLoopPanel);
+    addAction(looping);
+    QAction* toEnd = menuBar()->addAction("Play to End");
+    toEnd->setObjectName("PlaytoEnd1");
+    toEnd->setShortcut(QKeySequence(Qt::Key_F7));
+    connect(toEnd, &QAction::triggered, this, [this] { m_loopMarks->togglePlayToEnd(); });
+    addAction(toEnd);
+
     QMenu* colors = menuBar()->addMenu("&Color");
     colors->setObjectName("Color1");
     colors->addAction("Background", this, &MainWindow::chooseBackground);
@@ -210,6 +225,8 @@ void MainWindow::buildMenus() {
                      [this] { m_favoriteSingers->setFocus(); });
     addHiddenCommand("Refresh", QKeySequence(Qt::CTRL | Qt::Key_F5),
                      [this] { m_musicBrowser->refresh(); });
+    addHiddenCommand("PlayToEnd", QKeySequence(Qt::CTRL | Qt::Key_E),
+                     [this] { m_loopMarks->togglePlayToEnd(); });
     addHiddenCommand("volume up", QKeySequence(Qt::CTRL | Qt::Key_V),
                      [this] { m_effects->volumeUp(); });
     addHiddenCommand("volume down", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V),
@@ -344,6 +361,19 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     // The other windows live as long as the program; closing this one ends it.
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void MainWindow::toggleLoopPanel() {
+    if (m_loopPanel->isVisible()) {
+        m_loopPanel->hide();
+        return;
+    }
+    // Over the music folders, where the caller looks while setting marks.
+    m_loopPanel->setGeometry(m_pRight->x(), m_pRight->y(), m_pRight->width(),
+                             std::min(m_pRight->height(), m_loopPanel->sizeHint().height()));
+    m_loopPanel->refresh();
+    m_loopPanel->show();
+    m_loopPanel->raise();
 }
 
 void MainWindow::splitUp() {

@@ -26,6 +26,8 @@ class ProgressStrip;
 class Prompter;
 class Effects;
 class EffectsView;
+class LoopMarks;
+class LoopPanel;
 class SongSlotsView;
 class Transport;
 
@@ -55,6 +57,7 @@ public:
     Player& player() { return *m_player; }
     Transport& transport() { return *m_transport; }
     Effects& effects() { return *m_effects; }
+    LoopMarks& loopMarks() { return *m_loopMarks; }
     SongSlotsView& songSlots() { return *m_songSlots; }
     const DataFolder& dataFolder() const { return m_folder; }
 
@@ -64,6 +67,7 @@ public:
     void scale_the_screen();
 
     // Commands of the menus, also reached by their keys.
+    void toggleLoopPanel();
     void splitUp();
     void splitDown();
     void openIniFile(const QString& fileName);
@@ -103,6 +107,8 @@ private:
     std::unique_ptr<Transport> m_transport;
     std::unique_ptr<Effects> m_effects;
     EffectsView* m_effectsView = nullptr;
+    std::unique_ptr<LoopMarks> m_loopMarks;
+    LoopPanel* m_loopPanel = nullptr;
     SongSlotsView* m_songSlots = nullptr;
     LyricsWindow* m_lyrics = nullptr;
     HelpWindow* m_help = nullptr;

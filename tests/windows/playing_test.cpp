@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
@@ -183,4 +184,35 @@ TEST(Playing, EffectKeysMoveTheSlidersAndBars) {
     EXPECT_EQ(effects.tbTempo, 0);
     EXPECT_EQ(effects.bars, (std::array<int, 3>{10, 10, 10}));
     EXPECT_EQ(w.text("lblVolume"), "Volume = 50");
+}
+
+TEST(Playing, LoopPanelShowsTheMarksAndTakesOnlyNumbers) {
+    Window w;
+    w.main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.main.get()));
+    QListWidget* patter = w.main->findChild<QListWidget*>("lbFavorite_Patter");
+    patter->addItem("Patter.wav");
+    w.doubleClick(patter, 0);
+    QTest::keyClick(w.main.get(), Qt::Key_L, Qt::ControlModifier);
+    auto* start = w.main->findChild<QLineEdit*>("eLoop_Start");
+    auto* end = w.main->findChild<QLineEdit*>("eLoop_End");
+    ASSERT_TRUE(start->isVisible());
+    EXPECT_EQ(start->text(), "15");
+    EXPECT_EQ(end->text(), "25");
+    auto* both = w.main->findChild<QPushButton*>("both_back_little");
+    QTest::mouseClick(both, Qt::LeftButton);
+    EXPECT_EQ(start->text(), "14.95");
+    EXPECT_EQ(end->text(), "24.99");
+    // Typing: digits and the point only; the space still belongs to the cued patter.
+    start->setFocus();
+    start->selectAll();
+    QTest::keyClicks(start, "1a2,5");
+    EXPECT_EQ(start->text(), "12,5");
+    EXPECT_EQ(w.main->player().eLoop_Start, "12.5");
+    QTest::keyClick(w.main.get(), Qt::Key_F7);
+    EXPECT_TRUE(w.main->player().playToEnd);
+    QTest::keyClick(w.main.get(), Qt::Key_E, Qt::ControlModifier);
+    EXPECT_FALSE(w.main->player().playToEnd);
+    QTest::keyClick(w.main.get(), Qt::Key_L, Qt::ControlModifier);
+    EXPECT_FALSE(start->isVisible());
 }

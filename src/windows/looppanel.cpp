@@ -1,0 +1,149 @@
+#include "looppanel.h"
+
+#include "loopmarks.h"
+#include "player.h"
+#include "widgetmaking.h"
+
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <array>
+#include <functional>
+
+namespace hoedeck {
+
+namespace {
+QPushButton* button(const QString& name, const QString& caption, const QString& hint,
+                    QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setToolTip(hint);
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+} // namespace
+
+LoopPanel::LoopPanel(LoopMarks& marks, Player& player, QWidget* parent)
+    : QFrame(parent), m_marks(marks), m_player(player) {
+    setObjectName("LoopPanel");
+    setFrameShape(QFrame::Panel);
+    setAutoFillBackground(true);
+    auto* grid = new QGridLayout(this);
+    m_start = new QLineEdit(this);
+    m_start->setObjectName("eLoop_Start");
+    m_end = new QLineEdit(this);
+    m_end->setObjectName("eLoop_End");
+    for (QLineEdit* edit : {m_start, m_end})
+        edit->installEventFilter(this);
+
+    const auto addNudges = [&](int row, const QString& prefix, auto&& nudge,
+                               std::array<double, 4> steps) {
+        const char* captions[] = {"<<", "<", ">", ">>"};
+        const char* names[] = {"_back_alot", "_back_little", "_forward_little", "_forward_alot"};
+        for (int i = 0; i < 4; ++i) {
+            auto* b = button(prefix + names[i], captions[i], QString(), this);
+            const double step = steps[size_t(i)];
+            connect(b, &QPushButton::clicked, this, [this, nudge, step] {
+                nudge(step);
+                refresh();
+            });
+            grid->addWidget(b, row, 2 + i);
+        }
+    };
+
+    grid->addWidget(namedLabel("lStartCaption", "Master Loop Start", this), 0, 0);
+    grid->addWidget(m_start, 0, 1);
+    addNudges(0, "start", [this](double s) { m_marks.nudgeStart(s); }, {-0.1, -0.01, 0.01, 0.1});
+    auto* startMark = button("bStart_Mark", "Start", QString(), this);
+    auto* startReset = button("Reset_Loop_Start", "Reset", QString(), this);
+    grid->addWidget(startMark, 0, 6);
+    grid->addWidget(startReset, 0, 7);
+
+    grid->addWidget(namedLabel("lEndCaption", "Master Loop End", this), 1, 0);
+    grid->addWidget(m_end, 1, 1);
+    addNudges(1, "end", [this](double s) { m_marks.nudgeEnd(s); }, {-0.1, -0.01, 0.01, 0.1});
+    auto* endMark = button("bEnd_Mark", "End", QString(), this);
+    auto* endReset = button("bGoto_End", "Reset", QString(), this);
+    grid->addWidget(endMark, 1, 6);
+    grid->addWidget(endReset, 1, 7);
+
+    grid->addWidget(namedLabel("lBothCaption", "Change Both Start and End", this), 2, 0, 1, 2);
+    const std::array<std::pair<double, double>, 4> both{
+        {{-0.1, -0.1}, {-0.05, -0.01}, {0.05, 0.01}, {0.1, 0.1}}};
+    const char* bothNames[] = {"both_back_alot", "both_back_little", "both_forward_little",
+                               "both_forward_alot"};
+    const char* bothCaptions[] = {"<<", "<", ">", ">>"};
+    for (int i = 0; i < 4; ++i) {
+        auto* b = button(bothNames[i], bothCaptions[i], QString(), this);
+        const auto [s, e] = both[size_t(i)];
+        connect(b, &QPushButton::clicked, this, [this, s = s, e = e] {
+            m_marks.nudgeBoth(s, e);
+            refresh();
+        });
+        grid->addWidget(b, 2, 2 + i);
+    }
+
+    const struct {
+        const char* name;
+        const char* caption;
+        const char* hint;
+        void (LoopMarks::*command)();
+    } positions[] = {
+        {"lGo_Begin_15", "<<", "15 seconds after start", &LoopMarks::goBegin15},
+        {"decrease_position", "<", "back 15 seconds", &LoopMarks::back15},
+        {"increase_position", ">", "forward 15 seconds", &LoopMarks::forward15},
+        {"bGo_End_15", ">>", "15 seconds from end", &LoopMarks::goEnd15},
+        {"btnTest_Loop", "***", "5 seconds from end of loop", &LoopMarks::btnTest_Loop},
+    };
+    for (int i = 0; i < 5; ++i) {
+        auto* b = button(positions[i].name, positions[i].caption, positions[i].hint, this);
+        const auto command = positions[i].command;
+        connect(b, &QPushButton::clicked, this, [this, command] {
+            (m_marks.*command)();
+            refresh();
+        });
+        grid->addWidget(b, 3, 2 + i);
+    }
+    const auto connectMark = [this](QPushButton* b, void (LoopMarks::*command)()) {
+        connect(b, &QPushButton::clicked, this, [this, command] {
+            (m_marks.*command)();
+            refresh();
+        });
+    };
+    connectMark(startMark, &LoopMarks::bStart_Mark);
+    connectMark(startReset, &LoopMarks::Reset_Loop_Start);
+    connectMark(endMark, &LoopMarks::bEnd_Mark);
+    connectMark(endReset, &LoopMarks::bGoto_End);
+
+    // A typed loop start counts from the next seam on; a typed end once the syncs move.
+    connect(m_start, &QLineEdit::textEdited, this, [this](const QString& text) {
+        m_player.eLoop_Start = QString(text).replace(',', '.');
+        m_player.publishLoopStart();
+    });
+    connect(m_end, &QLineEdit::textEdited, this,
+            [this](const QString& text) { m_player.eLoop_End = QString(text).replace(',', '.'); });
+    connect(&m_player, &Player::stateChanged, this, &LoopPanel::refresh);
+    hide();
+}
+
+bool LoopPanel::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == m_start || watched == m_end) && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Backspace || key->text().isEmpty())
+            return false;
+        // Only digits and the decimal point go into a loop mark.
+        const QString typed = key->text();
+        return !(typed.size() == 1 && LoopMarks::acceptsKey(typed[0].toLatin1()));
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void LoopPanel::refresh() {
+    if (!m_start->hasFocus())
+        m_start->setText(m_player.eLoop_Start);
+    if (!m_end->hasFocus())
+        m_end->setText(m_player.eLoop_End);
+}
+
+} // namespace hoedeck
