@@ -16,6 +16,7 @@
 #include "progressstrip.h"
 #include "prompter.h"
 #include "songslots.h"
+#include "soundeffects.h"
 #include "textstore.h"
 #include "transport.h"
 #include "widgetmaking.h"
@@ -129,6 +130,9 @@ void MainWindow::buildPanels() {
     m_player->hooks.tickExtras = [this] { m_effects->uncheckWhenFlat(); };
     m_effects->refreshPositionLabels = [this] { m_player->UpdatePositionLabel(); };
     m_effectsView = new EffectsView(*m_effects, *m_player, m_panel5, this);
+    m_soundEffects = std::make_unique<SoundEffects>(m_folder, m_engine, m_prompter);
+    connect(m_songSlots->lbInfo(), &QListWidget::itemDoubleClicked, this,
+            [this] { playSoundEffect(); });
     m_loopMarks = std::make_unique<LoopMarks>(m_engine, *m_player);
     m_loopPanel = new LoopPanel(*m_loopMarks, *m_player, m_client);
     m_songSlots = new SongSlotsView(*m_player, *m_musicFolders, *m_musicBrowser, m_prompter,
@@ -225,6 +229,10 @@ void MainWindow::buildMenus() {
                      [this] { m_favoriteSingers->setFocus(); });
     addHiddenCommand("Refresh", QKeySequence(Qt::CTRL | Qt::Key_F5),
                      [this] { m_musicBrowser->refresh(); });
+    addHiddenCommand("Sound Effects", QKeySequence(Qt::SHIFT | Qt::Key_E),
+                     [this] { listSoundEffects(); });
+    addHiddenCommand("Sound Effect Again", QKeySequence(Qt::CTRL | Qt::Key_F1),
+                     [this] { playSoundEffect(); });
     addHiddenCommand("PlayToEnd", QKeySequence(Qt::CTRL | Qt::Key_E),
                      [this] { m_loopMarks->togglePlayToEnd(); });
     addHiddenCommand("volume up", QKeySequence(Qt::CTRL | Qt::Key_V),
@@ -361,6 +369,24 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     // The other windows live as long as the program; closing this one ends it.
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void MainWindow::listSoundEffects() {
+    const QStringList names = m_soundEffects->list();
+    if (names.isEmpty())
+        return;
+    QListWidget* info = m_songSlots->lbInfo();
+    info->clear();
+    info->addItems(names);
+    info->show();
+}
+
+void MainWindow::playSoundEffect() {
+    QListWidget* info = m_songSlots->lbInfo();
+    const bool selected = info->currentItem() && info->currentItem()->isSelected();
+    const int played = m_soundEffects->play(selected ? info->currentRow() : -1);
+    if (!selected && played >= 0 && played < info->count())
+        info->setCurrentRow(played);
 }
 
 void MainWindow::toggleLoopPanel() {

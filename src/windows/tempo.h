@@ -29,6 +29,7 @@ class EffectsView;
 class LoopMarks;
 class LoopPanel;
 class SongSlotsView;
+class SoundEffects;
 class Transport;
 
 // The main window: the panel grid, the menus and the timers. It binds the caller's commands to
@@ -68,6 +69,9 @@ public:
 
     // Commands of the menus, also reached by their keys.
     void toggleLoopPanel();
+    // Shift+E lists the sound effects; Control-F1 (or a double click) plays one.
+    void listSoundEffects();
+    void playSoundEffect();
     void splitUp();
     void splitDown();
     void openIniFile(const QString& fileName);
@@ -108,6 +112,7 @@ private:
     std::unique_ptr<Effects> m_effects;
     EffectsView* m_effectsView = nullptr;
     std::unique_ptr<LoopMarks> m_loopMarks;
+    std::unique_ptr<SoundEffects> m_soundEffects;
     LoopPanel* m_loopPanel = nullptr;
     SongSlotsView* m_songSlots = nullptr;
     LyricsWindow* m_lyrics = nullptr;

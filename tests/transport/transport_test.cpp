@@ -1,6 +1,7 @@
 #include "musicfolders.h"
 #include "player.h"
 #include "scriptedprompter.h"
+#include "soundeffects.h"
 #include "soundfiles.h"
 #include "tempdatafolder.h"
 #include "testsignals.h"
@@ -125,4 +126,28 @@ TEST(Transport, FadeBringsEverythingDownInFiveSeconds) {
     EXPECT_FALSE(k.engine.channelIsActive(k.player.streams.copyA));
     k.player.tick(false);
     EXPECT_FALSE(k.player.playing);
+}
+
+TEST(SoundEffects, FolderIsMadeWithAMessageThenListedAndPlayed) {
+    Keys k;
+    SoundEffects effects(k.data.folder(), k.engine, k.prompter);
+    EXPECT_TRUE(effects.list().isEmpty());
+    EXPECT_EQ(k.prompter.shown.last(), "A directory " + k.data.folder().root() +
+                                           "FX has been created for you. You may put sound "
+                                           "effects in that folder.");
+    EXPECT_TRUE(QDir(k.data.path("FX")).exists());
+    EXPECT_EQ(effects.play(-1), -1); // nothing listed yet
+
+    const QString wav = k.data.path("whoop.wav");
+    writeWav(wav, sine(660, 0.3));
+    ASSERT_TRUE(encodeMp3(wav, k.data.path("FX/whoop.mp3")));
+    QDir().mkpath(k.data.path("FX/more"));
+    ASSERT_TRUE(encodeMp3(wav, k.data.path("FX/more/applause.mp3")));
+    EXPECT_EQ(effects.list(), QStringList({"applause.mp3", "whoop.mp3"}));
+    EXPECT_EQ(effects.play(1), 1);
+    EXPECT_EQ(effects.play(-1), 1); // the last one again
+    EXPECT_EQ(effects.play(7), -1);
+    std::vector<float> out(4410 * 2);
+    k.engine.render(out.data(), 4410);
+    EXPECT_GT(peak(out, 2000, 4410), 0.3f); // two at once, over each other
 }
