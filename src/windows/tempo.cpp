@@ -131,14 +131,14 @@ void MainWindow::buildPanels() {
     m_effects->refreshPositionLabels = [this] { m_player->UpdatePositionLabel(); };
     m_effectsView = new EffectsView(*m_effects, *m_player, m_panel5, this);
     m_soundEffects = std::make_unique<SoundEffects>(m_folder, m_engine, m_prompter);
-    connect(m_songSlots->lbInfo(), &QListWidget::itemDoubleClicked, this,
-            [this] { playSoundEffect(); });
     m_loopMarks = std::make_unique<LoopMarks>(m_engine, *m_player);
     m_loopPanel = new LoopPanel(*m_loopMarks, *m_player, m_client);
     m_songSlots = new SongSlotsView(*m_player, *m_musicFolders, *m_musicBrowser, m_prompter,
                                     {m_pLeftSide, m_panel7, m_panelProgress, m_favoritePatter,
                                      m_favoriteSingers, m_clocker, m_progresTimer, m_timer1},
                                     this);
+    connect(m_songSlots->lbInfo(), &QListWidget::itemDoubleClicked, this,
+            [this] { playSoundEffect(); });
 
     // The split is kept by a slider that the window does not show; the keys move it.
     m_trSplitscreen = new QSlider(Qt::Vertical, m_client);
