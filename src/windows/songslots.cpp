@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QProgressBar>
+#include <QSlider>
 #include <QTime>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -76,6 +77,19 @@ SongSlotsView::SongSlotsView(Player& player, MusicFolders& folders, MusicBrowser
     clock->addWidget(m_meter);
     m_progress = namedBar("RVProgressBar2", 100, m_w.clockPanel);
     clock->addWidget(m_progress);
+    m_positionLabel = namedLabel("lblPosition", QString(), m_w.clockPanel);
+    m_positionBar = new QSlider(Qt::Horizontal, m_w.clockPanel);
+    m_positionBar->setObjectName("hsPosition");
+    m_positionBar->setRange(0, 0);
+    clock->addWidget(m_positionLabel);
+    clock->addWidget(m_positionBar);
+    // While the bar is dragged its label follows; letting go moves a singer there.
+    connect(m_positionBar, &QSlider::sliderMoved, this, [this](int value) {
+        m_player.UpdatePositionLabel(value);
+        m_positionLabel->setText(m_player.lblPosition);
+    });
+    connect(m_positionBar, &QSlider::sliderReleased, this,
+            [this] { emit positionBarReleased(m_positionBar->value()); });
     clock->addWidget(namedLabel("lFileInfoCaption", "File Info", m_w.clockPanel));
     m_info = new QListWidget(m_w.clockPanel);
     m_info->setObjectName("lbInfo");
@@ -149,7 +163,16 @@ void SongSlotsView::refresh() {
     showStatus(m_label3, m_player.Label3, m_player.label3Golden);
     if (m_player.progressTimerEnabled && !m_w.progresTimer->isActive())
         m_w.progresTimer->start();
-    m_player.UpdatePositionLabel();
+    if (m_positionBar->maximum() != m_player.hsPositionMax) {
+        // A new song: the bar spans it and starts at its beginning.
+        m_positionBar->setRange(0, m_player.hsPositionMax);
+        m_positionBar->setValue(0);
+    }
+    m_player.UpdatePositionLabel(m_positionBar->value());
+    m_positionLabel->setText(m_player.lblPosition);
+    const bool singer = m_player.activeChannel == 0 && m_player.current_song != Player::kNone;
+    m_positionBar->setVisible(singer);
+    m_positionLabel->setVisible(singer);
     layOutStrips();
     if (m_lyrics) {
         m_lyrics->ltotal_time()->setText(m_player.Label2);

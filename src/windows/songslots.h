@@ -7,6 +7,7 @@ class QCheckBox;
 class QLabel;
 class QListWidget;
 class QProgressBar;
+class QSlider;
 class QTimer;
 class QWidget;
 
@@ -50,6 +51,13 @@ public:
     void songClicked(QListWidget* list, const QString& name);
 
     QCheckBox* chkPlaylist() const { return m_playlist; }
+    QSlider* hsPosition() const { return m_positionBar; }
+
+signals:
+    // The singer's position bar was let go at a whole second.
+    void positionBarReleased(int seconds);
+
+public:
     QListWidget* lbInfo() const { return m_info; }
     QLabel* Label3() const { return m_label3; }
     QLabel* Label1() const { return m_label1; }
@@ -77,6 +85,8 @@ private:
     QProgressBar* m_meter;
     QProgressBar* m_progress;
     QListWidget* m_info;
+    QSlider* m_positionBar;
+    QLabel* m_positionLabel;
 };
 
 } // namespace hoedeck

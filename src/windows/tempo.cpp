@@ -139,6 +139,8 @@ void MainWindow::buildPanels() {
                                     this);
     connect(m_songSlots->lbInfo(), &QListWidget::itemDoubleClicked, this,
             [this] { playSoundEffect(); });
+    connect(m_songSlots, &SongSlotsView::positionBarReleased, this,
+            [this](int seconds) { m_loopMarks->positionBarReleased(seconds); });
 
     // The split is kept by a slider that the window does not show; the keys move it.
     m_trSplitscreen = new QSlider(Qt::Vertical, m_client);
