@@ -25,6 +25,8 @@ namespace {
 void ignoreAlsa(const char*, int, const char*, int, const char*, ...) {}
 void ignoreJack(const char*) {}
 
+} // namespace
+
 // ALSA and JACK write their probing to stderr when PortAudio looks for devices; a caller
 // starting the program from a terminal should not see a page of it. Found at run time so that
 // neither library is needed to build.
@@ -41,6 +43,8 @@ void quietAudioLibraries() {
             set(&ignoreJack);
     setenv("JACK_NO_START_SERVER", "1", 0);
 }
+
+namespace {
 
 class PortAudioOutput : public AudioOutput {
 public:

@@ -35,6 +35,9 @@ protected:
     std::atomic<std::uint64_t> m_played{0};
 };
 
+// Keeps ALSA's and JACK's device probing off the terminal.
+void quietAudioLibraries();
+
 std::unique_ptr<AudioOutput> makePortAudioOutput();
 std::unique_ptr<AudioOutput> makeNullOutput();
 
