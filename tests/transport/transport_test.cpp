@@ -1,5 +1,5 @@
-#include "musicfolders.h"
 #include "player.h"
+#include "playerrig.h"
 #include "scriptedprompter.h"
 #include "soundeffects.h"
 #include "soundfiles.h"
@@ -14,31 +14,16 @@ using namespace hoedeck;
 using namespace hoedeck::testing;
 
 namespace {
-struct Keys {
-    TempDataFolder data;
-    ScriptedPrompter prompter;
-    AudioEngine engine{AudioEngine::Output::Offline};
-    MusicFolders folders{data.folder(), prompter};
-    Player player{engine, folders, prompter};
+struct Keys : PlayerRig {
     Transport transport{player, prompter};
     int stores = 0;
 
     Keys() {
-        QDir().mkpath(data.path("mp3s"));
         writeWav(data.path("mp3s/Patter.wav"), sine(300, 60, 44100, 0.4f));
         writeWav(data.path("mp3s/Singer.wav"), sine(500, 60, 44100, 0.4f));
-        engine.start();
-        folders.load_favorite_subdirectories();
-        folders.load_subdirectories();
         transport.hooks.autoStore = [this] { ++stores; };
     }
-    void render(double seconds) {
-        std::vector<float> out(std::size_t(seconds * 44100) * 2);
-        engine.render(out.data(), out.size() / 2);
-    }
-    double copySeconds(Handle copy) {
-        return engine.channelBytes2Seconds(copy, engine.channelGetPosition(copy));
-    }
+    double copySeconds(Handle copy) { return seconds(copy); }
 };
 } // namespace
 

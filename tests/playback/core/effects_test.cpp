@@ -1,6 +1,6 @@
 #include "effects.h"
-#include "musicfolders.h"
 #include "player.h"
+#include "playerrig.h"
 #include "scriptedprompter.h"
 #include "soundfiles.h"
 #include "tempdatafolder.h"
@@ -13,21 +13,12 @@ using namespace hoedeck;
 using namespace hoedeck::testing;
 
 namespace {
-struct Rig {
-    TempDataFolder data;
-    ScriptedPrompter prompter;
-    AudioEngine engine{AudioEngine::Output::Offline};
-    MusicFolders folders{data.folder(), prompter};
-    Player player{engine, folders, prompter};
+struct Rig : PlayerRig {
     Effects effects{engine, player};
 
     Rig() {
-        QDir().mkpath(data.path("mp3s"));
         writeWav(data.path("mp3s/Patter.wav"), sine(125, 40, 44100, 0.25f));
         writeWav(data.path("mp3s/Singer.wav"), sine(125, 40, 44100, 0.25f));
-        engine.start();
-        folders.load_favorite_subdirectories();
-        folders.load_subdirectories();
         effects.plugInto(player);
         player.lbCuedPatter = "Patter.wav";
         player.lbCuedSinger = "Singer.wav";

@@ -1,6 +1,6 @@
 #include "loopmarks.h"
-#include "musicfolders.h"
 #include "player.h"
+#include "playerrig.h"
 #include "scriptedprompter.h"
 #include "soundfiles.h"
 #include "tempdatafolder.h"
@@ -13,22 +13,13 @@ using namespace hoedeck;
 using namespace hoedeck::testing;
 
 namespace {
-struct Loop {
-    TempDataFolder data;
-    ScriptedPrompter prompter;
-    AudioEngine engine{AudioEngine::Output::Offline};
-    MusicFolders folders{data.folder(), prompter};
-    Player player{engine, folders, prompter};
+struct Loop : PlayerRig {
     LoopMarks marks{engine, player};
     int stores = 0;
 
     explicit Loop(const QString& start = "1", const QString& end = "300") {
-        QDir().mkpath(data.path("mp3s"));
         // Four minutes, small: mono at 8 kHz.
         writeWav(data.path("mp3s/P.wav"), sine(200, 240, 8000, 0.3f, 1), 8000, 1);
-        engine.start();
-        folders.load_favorite_subdirectories();
-        folders.load_subdirectories();
         marks.storeTrackMemory = [this] { ++stores; };
         player.hooks.restoreTrackMemory = [this, start, end] {
             player.eLoop_Start = start;
@@ -36,13 +27,6 @@ struct Loop {
         };
         player.lbCuedPatter = "P.wav";
         player.btnOpenClick(Sender::spacekey1);
-    }
-    void render(double seconds) {
-        std::vector<float> out(std::size_t(seconds * 44100) * 2);
-        engine.render(out.data(), out.size() / 2);
-    }
-    double seconds(Handle copy) {
-        return engine.channelBytes2Seconds(copy, engine.channelGetPosition(copy));
     }
     void put(Handle copy, double at) {
         engine.channelSetPosition(copy, engine.channelSeconds2Bytes(copy, float(at)));

@@ -1,5 +1,5 @@
-#include "musicfolders.h"
 #include "player.h"
+#include "playerrig.h"
 #include "scriptedprompter.h"
 #include "soundfiles.h"
 #include "tempdatafolder.h"
@@ -11,31 +11,16 @@ using namespace hoedeck;
 using namespace hoedeck::testing;
 
 namespace {
-struct Slots {
-    TempDataFolder data;
-    ScriptedPrompter prompter;
-    AudioEngine engine{AudioEngine::Output::Offline};
-    MusicFolders folders{data.folder(), prompter};
-    Player player{engine, folders, prompter};
+struct Slots : PlayerRig {
     QStringList errors;
 
     Slots() {
-        QDir().mkpath(data.path("mp3s"));
-        engine.start();
-        folders.load_favorite_subdirectories();
-        folders.load_subdirectories();
         QObject::connect(&player, &Player::audioError,
                          [this](const QString& text) { errors << text; });
     }
     QString song(const QString& name, double seconds, double hz = 440) {
-        QDir().mkpath(data.path("mp3s"));
         writeWav(data.path("mp3s/" + name), sine(hz, seconds, 44100, 0.3f));
         return name;
-    }
-    std::vector<float> render(double seconds) {
-        std::vector<float> out(std::size_t(seconds * 44100) * 2);
-        engine.render(out.data(), out.size() / 2);
-        return out;
     }
 };
 } // namespace
@@ -200,8 +185,9 @@ TEST(Player, TickShowsWhereTheSingerIsAndWhenPlaybackEnds) {
 
     const auto at = [&](double seconds) {
         s.engine.tempoStopAndFlush(s.player.streams.singerTempo);
-        s.engine.channelSetPosition(s.player.streams.singerTempo,
-                                    s.engine.channelSeconds2Bytes(s.player.streams.singerTempo, float(seconds)));
+        s.engine.channelSetPosition(
+            s.player.streams.singerTempo,
+            s.engine.channelSeconds2Bytes(s.player.streams.singerTempo, float(seconds)));
         s.engine.streamPlay(s.engine.tempoGetResampledHandle(s.player.streams.singerTempo), false);
         return s.player.tick(false);
     };
