@@ -84,8 +84,11 @@ QStringList MusicFolders::songFiles(const QString& folder) {
 }
 
 bool MusicFolders::add_to_favorite_folders(const QString& folder) {
-    if (m_favorites.contains(folder, Qt::CaseInsensitive))
-        return false;
+    // The same folder written with or without its closing separator is the same folder.
+    const QString wanted = QDir::cleanPath(folder);
+    for (const QString& held : m_favorites)
+        if (QDir::cleanPath(held).compare(wanted, Qt::CaseInsensitive) == 0)
+            return false;
     m_favorites << folder;
     saveFavorites();
     return true;

@@ -4,6 +4,7 @@
 #include "colors.h"
 #include "effects.h"
 #include "effectsview.h"
+#include "favorites.h"
 #include "guarded.h"
 #include "help1.h"
 #include "inifiles.h"
@@ -15,6 +16,7 @@
 #include "player.h"
 #include "progressstrip.h"
 #include "prompter.h"
+#include "songlist.h"
 #include "songslots.h"
 #include "soundeffects.h"
 #include "textstore.h"
@@ -23,10 +25,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -51,13 +56,6 @@ QFrame* makePanel(const QString& name, QWidget* parent) {
     panel->setFrameShadow(QFrame::Raised);
     panel->setAutoFillBackground(true);
     return panel;
-}
-
-QListWidget* makeSongList(const QString& name, QWidget* parent) {
-    auto* list = new QListWidget(parent);
-    list->setObjectName(name);
-    list->setUniformItemSizes(true);
-    return list;
 }
 
 } // namespace
@@ -112,15 +110,40 @@ void MainWindow::buildPanels() {
     clockFont.setBold(true);
     m_clocker->setFont(clockFont);
 
-    const auto listPanel = [](QFrame* panel, const QString& caption, QListWidget* list) {
+    m_favoritePatter = new SongListWidget("lbFavorite_Patter", m_panel10);
+    m_favoriteSingers = new SongListWidget("lbFavorite_Singers", m_panel11);
+    m_favorites = std::make_unique<FavoritesLists>(m_folder, m_prompter);
+    const auto favoritePanel = [this](QFrame* panel, const QString& name, SongListWidget* list,
+                                      bool patterList) {
         auto* layout = new QVBoxLayout(panel);
-        layout->addWidget(new QLabel(caption, panel));
+        auto* top = new QHBoxLayout;
+        auto* caption = namedLabel(name, QString(), panel);
+        auto* sorted = new QCheckBox("Sorted", panel);
+        sorted->setObjectName(patterList ? "cbSortedPatter" : "cbSortedSinger");
+        sorted->setChecked(true);
+        top->addWidget(caption);
+        top->addStretch();
+        top->addWidget(sorted);
+        layout->addLayout(top);
         layout->addWidget(list);
+        connect(sorted, &QCheckBox::toggled, this, [this, patterList](bool on) {
+            guarded([&] { m_favorites->setSorted(patterList, on); });
+            showFavorites();
+        });
+        list->onDrop = [this, patterList](const QStringList& songs, int row) {
+            guarded([&] {
+                if (m_favorites->drop(patterList, songs, row))
+                    m_musicFolders->add_to_favorite_folders(
+                        QDir::cleanPath(m_musicFolders->browserFolder()));
+            });
+            m_musicBrowser->showFavoriteFolders();
+            showFavorites();
+        };
     };
-    m_favoritePatter = makeSongList("lbFavorite_Patter", m_panel10);
-    m_favoriteSingers = makeSongList("lbFavorite_Singers", m_panel11);
-    listPanel(m_panel10, "Favorite Patter", m_favoritePatter);
-    listPanel(m_panel11, "Favorite Singers", m_favoriteSingers);
+    favoritePanel(m_panel10, "lPatterCaption", static_cast<SongListWidget*>(m_favoritePatter),
+                  true);
+    favoritePanel(m_panel11, "lSingersCaption", static_cast<SongListWidget*>(m_favoriteSingers),
+                  false);
     m_musicBrowser = new MusicBrowser(*m_musicFolders, m_prompter, m_pRight, m_panel12, this);
     m_fileList = m_musicBrowser->FileListBox1();
     m_player = std::make_unique<Player>(m_engine, *m_musicFolders, m_prompter);
@@ -280,8 +303,11 @@ void MainWindow::FormCreate() {
         m_musicFolders->load_favorite_subdirectories();
         m_musicBrowser->showFavoriteFolders();
         scale_the_screen();
+        m_favorites->load_current_favorites();
         m_musicFolders->load_subdirectories();
         m_musicBrowser->goToFolder(m_musicFolders->browserFolder());
+        m_favorites->Sorted_Checked();
+        showFavorites();
         for (QListWidget* list : {m_fileList, m_favoritePatter, m_favoriteSingers})
             list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     });
@@ -391,13 +417,39 @@ void MainWindow::playSoundEffect() {
         info->setCurrentRow(played);
 }
 
+void MainWindow::showFavorites() {
+    const auto fill = [](QListWidget* list, const QStringList& songs) {
+        const QSignalBlocker quiet(list);
+        const int row = list->currentRow();
+        list->clear();
+        list->addItems(songs);
+        if (row >= 0 && row < list->count())
+            list->setCurrentRow(row, QItemSelectionModel::NoUpdate);
+    };
+    fill(m_favoritePatter, m_favorites->patter);
+    fill(m_favoriteSingers, m_favorites->singers);
+    findChild<QLabel*>("lPatterCaption")
+        ->setText(QStringLiteral("Patter: %1").arg(m_favorites->patter.size()));
+    findChild<QLabel*>("lSingersCaption")
+        ->setText(QStringLiteral("Singers: %1").arg(m_favorites->singers.size()));
+    for (auto* box : findChildren<QCheckBox*>()) {
+        const QSignalBlocker quiet(box);
+        if (box->objectName() == "cbSortedPatter")
+            box->setChecked(m_favorites->sortedPatter);
+        else if (box->objectName() == "cbSortedSinger")
+            box->setChecked(m_favorites->sortedSinger);
+    }
+}
+
 void MainWindow::toggleLoopPanel() {
     if (m_loopPanel->isVisible()) {
         m_loopPanel->hide();
         return;
     }
     // Over the music folders, where the caller looks while setting marks.
-    m_loopPanel->setGeometry(m_pRight->x(), m_pRight->y(), m_pRight->width(),
+    const int width = std::max(m_pRight->width(), m_loopPanel->sizeHint().width());
+    m_loopPanel->setGeometry(std::max(0, std::min(m_pRight->x(), m_client->width() - width)),
+                             m_pRight->y(), width,
                              std::min(m_pRight->height(), m_loopPanel->sizeHint().height()));
     m_loopPanel->refresh();
     m_loopPanel->show();

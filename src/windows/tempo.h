@@ -25,6 +25,7 @@ class Player;
 class ProgressStrip;
 class Prompter;
 class Effects;
+class FavoritesLists;
 class EffectsView;
 class LoopMarks;
 class LoopPanel;
@@ -58,6 +59,7 @@ public:
     Player& player() { return *m_player; }
     Transport& transport() { return *m_transport; }
     Effects& effects() { return *m_effects; }
+    FavoritesLists& favorites() { return *m_favorites; }
     LoopMarks& loopMarks() { return *m_loopMarks; }
     SongSlotsView& songSlots() { return *m_songSlots; }
     const DataFolder& dataFolder() const { return m_folder; }
@@ -69,6 +71,8 @@ public:
 
     // Commands of the menus, also reached by their keys.
     void toggleLoopPanel();
+    // The current favourites list's two halves, their counts and Sorted boxes.
+    void showFavorites();
     // Shift+E lists the sound effects; Control-F1 (or a double click) plays one.
     void listSoundEffects();
     void playSoundEffect();
@@ -112,6 +116,7 @@ private:
     std::unique_ptr<Effects> m_effects;
     EffectsView* m_effectsView = nullptr;
     std::unique_ptr<LoopMarks> m_loopMarks;
+    std::unique_ptr<FavoritesLists> m_favorites;
     std::unique_ptr<SoundEffects> m_soundEffects;
     LoopPanel* m_loopPanel = nullptr;
     SongSlotsView* m_songSlots = nullptr;

@@ -83,8 +83,10 @@ TEST(MusicFolders, AddRemoveAndReorderFavourites) {
     MusicFolders folders(data.folder(), prompter);
     folders.load_favorite_subdirectories();
     EXPECT_TRUE(folders.add_to_favorite_folders("/music/A"));
-    EXPECT_FALSE(folders.add_to_favorite_folders("/MUSIC/a")); // once, ignoring case
-    folders.appendFavoriteFolder("/music/A");                  // a desktop drop adds it anyway
+    EXPECT_FALSE(folders.add_to_favorite_folders("/MUSIC/a"));  // once, ignoring case
+    EXPECT_FALSE(folders.add_to_favorite_folders("/music/A/")); // and its closing separator
+    EXPECT_FALSE(folders.add_to_favorite_folders(QDir::cleanPath(data.path("mp3s/"))));
+    folders.appendFavoriteFolder("/music/A"); // a desktop drop adds it anyway
     EXPECT_EQ(folders.favoriteFolders().size(), 3);
 
     folders.moveFavoriteFolder(0, 99);
