@@ -18,7 +18,7 @@ QString markText(double seconds) {
 LoopMarks::LoopMarks(AudioEngine& engine, Player& player) : m_engine(engine), m_player(player) {}
 
 bool LoopMarks::acceptsKey(char c) {
-    return (c >= '0' && c <= '9') || c == '.' || c == ',';
+    return (c >= '0' && c <= '9') || c == '.';
 }
 
 int LoopMarks::activeCopy() const {

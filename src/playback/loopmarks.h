@@ -34,7 +34,7 @@ public:
     // The singer's position bar released at a whole second.
     void positionBarReleased(int seconds);
 
-    // A loop mark typed or pasted: digits, '.' and ',' (which becomes '.').
+    // A key typed into a loop mark: digits and '.' only (a pasted ',' becomes '.').
     static bool acceptsKey(char c);
 
     std::function<void()> storeTrackMemory; // the song's memory follows every mark change

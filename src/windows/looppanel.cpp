@@ -117,7 +117,9 @@ LoopPanel::LoopPanel(LoopMarks& marks, Player& player, QWidget* parent)
     connectMark(endReset, &LoopMarks::bGoto_End);
 
     // A typed loop start counts from the next seam on; a typed end once the syncs move.
-    connect(m_start, &QLineEdit::textEdited, this, [this](const QString& text) {
+    connect(m_start, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!m_start->hasFocus())
+            return; // shown by refresh(), not typed
         m_player.eLoop_Start = QString(text).replace(',', '.');
         m_player.publishLoopStart();
     });

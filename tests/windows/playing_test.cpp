@@ -206,9 +206,12 @@ TEST(Playing, LoopPanelShowsTheMarksAndTakesOnlyNumbers) {
     // Typing: digits and the point only; the space still belongs to the cued patter.
     start->setFocus();
     start->selectAll();
-    QTest::keyClicks(start, "1a2,5");
-    EXPECT_EQ(start->text(), "12,5");
+    QTest::keyClicks(start, "1a2,.5");
+    EXPECT_EQ(start->text(), "12.5");
     EXPECT_EQ(w.main->player().eLoop_Start, "12.5");
+    start->clear();
+    start->insert("13,5"); // pasted: the ',' becomes '.'
+    EXPECT_EQ(w.main->player().eLoop_Start, "13.5");
     QTest::keyClick(w.main.get(), Qt::Key_F7);
     EXPECT_TRUE(w.main->player().playToEnd);
     QTest::keyClick(w.main.get(), Qt::Key_E, Qt::ControlModifier);
