@@ -325,11 +325,16 @@ void Player::switchCopies(Handle source, Handle target, int targetChannel) {
         const float start = m_loopStartCopy.load();
         m_engine.channelSetPosition(target, m_engine.channelSeconds2Bytes(target, start));
         const int v = volume.load();
-        m_engine.channelSetAttributes(source, -1, int(v / 1.5), AudioEngine::kPanUnchanged);
-        m_engine.channelSetAttributes(target, -1, int(v / 1.5), AudioEngine::kPanUnchanged);
+        if (!hardLoop.load()) {
+            m_engine.channelSetAttributes(source, -1, int(v / 1.5), AudioEngine::kPanUnchanged);
+            m_engine.channelSetAttributes(target, -1, int(v / 1.5), AudioEngine::kPanUnchanged);
+        }
         if (hardLoop.load()) {
-            m_engine.channelSetAttributes(target, -1, v, AudioEngine::kPanUnchanged);
-            m_engine.channelSetAttributes(source, -1, 0, AudioEngine::kPanUnchanged);
+            // A cut, over a few milliseconds: two waveforms joined at an arbitrary sample
+            // click, and a dance floor hears a click at every seam.
+            m_engine.channelSetAttributes(target, -1, 0, AudioEngine::kPanUnchanged);
+            m_engine.channelSlideAttributes(target, -1, v, AudioEngine::kPanUnchanged, kCutMs);
+            m_engine.channelSlideAttributes(source, -1, 0, AudioEngine::kPanUnchanged, kCutMs);
         } else {
             m_engine.channelSlideAttributes(target, -1, v, AudioEngine::kPanUnchanged, 2000);
             m_engine.channelSlideAttributes(source, -1, 0, AudioEngine::kPanUnchanged, 4000);

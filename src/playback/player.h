@@ -51,6 +51,8 @@ public:
     static inline const QString kNone = QStringLiteral("none");
     static inline const QString kDefaultLoopStart = QStringLiteral("1");
     static inline const QString kDefaultLoopEnd = QStringLiteral("300");
+    // The hard loop switch's cut, and the crossfade's two slides.
+    static constexpr int kCutMs = 5;
 
     Player(AudioEngine& engine, MusicFolders& folders, Prompter& prompter,
            QObject* parent = nullptr);

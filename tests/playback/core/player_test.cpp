@@ -231,3 +231,29 @@ TEST(Player, TickWithNothingLoadedLeavesTheDisplaysAlone) {
     EXPECT_EQ(d.meter, 0);
     EXPECT_FALSE(d.advancePlaylist);
 }
+
+TEST(Player, HardSwitchCutsAtOnceWithoutAClick) {
+    Slots s;
+    // A 441 Hz sine of 60.3 s: the default marks 15 and 45.3 join it a third of a period
+    // apart, where a plain cut would jump.
+    writeWav(s.data.path("mp3s/Tone.wav"), sine(441, 60.3, 44100, 0.5f));
+    s.player.lbCuedPatter = "Tone.wav";
+    s.player.btnOpenClick(Sender::spacekey1);
+    ASSERT_TRUE(s.player.hardLoop);
+    ASSERT_EQ(s.player.eLoop_End, "45.3");
+    s.engine.channelSetPosition(s.player.streams.copyA,
+                                s.engine.channelSeconds2Bytes(s.player.streams.copyA, 44.8f));
+    s.engine.channelSetPosition(s.player.streams.copyA,
+                                s.engine.channelGetPosition(s.player.streams.copyA) + 4 * 37);
+    const auto out = s.render(1.0);
+    EXPECT_EQ(s.player.activeChannel, 2);
+    // Within 10 ms of the seam only the new copy sounds.
+    const std::size_t seam = std::size_t(0.5 * 44100) - 37;
+    EXPECT_NEAR(s.seconds(s.player.streams.copyB), 15.0 + (44100 - seam) / 44100.0, 0.001);
+    EXPECT_FALSE(s.engine.channelGetLevel(s.player.streams.copyA) & 0xFFFF);
+    // No step between neighbouring samples beyond what the tone itself makes.
+    float worst = 0;
+    for (std::size_t i = seam - 200; i < seam + 600; ++i)
+        worst = std::max(worst, std::fabs(out[(i + 1) * 2] - out[i * 2]));
+    EXPECT_LT(worst, float(kTwoPi * 441 / 44100 * 0.5 * 1.05));
+}
