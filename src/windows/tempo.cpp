@@ -160,6 +160,7 @@ void MainWindow::buildPanels() {
                                     {m_pLeftSide, m_panel7, m_panelProgress, m_favoritePatter,
                                      m_favoriteSingers, m_clocker, m_progresTimer, m_timer1},
                                     this);
+    buildFavoritesChooser();
     connect(m_songSlots->lbInfo(), &QListWidget::itemDoubleClicked, this,
             [this] { playSoundEffect(); });
     connect(m_songSlots, &SongSlotsView::positionBarReleased, this,
@@ -417,7 +418,44 @@ void MainWindow::playSoundEffect() {
         info->setCurrentRow(played);
 }
 
+void MainWindow::buildFavoritesChooser() {
+    auto* layout = static_cast<QVBoxLayout*>(m_pLeftSide->layout());
+    layout->addWidget(namedLabel("lCurrentFavoritesCaption", "Current Favorite File", m_pLeftSide));
+    m_currentFavorites = namedLabel("lbCurrent_Favorites", QString(), m_pLeftSide);
+    layout->addWidget(m_currentFavorites);
+    layout->addWidget(namedLabel("lFavoritesCaption", "Favorites", m_pLeftSide));
+    m_favoriteFiles = new QListWidget(m_pLeftSide);
+    m_favoriteFiles->setObjectName("FileListBox2");
+    m_favoriteFiles->setToolTip("Double Click to Select\nRight Click for New");
+    m_favoriteFiles->setContextMenuPolicy(Qt::CustomContextMenu);
+    layout->addWidget(m_favoriteFiles, 1);
+    // A click, a double click or a selection moved with the keys makes a list current.
+    connect(m_favoriteFiles, &QListWidget::currentTextChanged, this, [this](const QString& name) {
+        if (name.isEmpty() || name == m_favorites->current())
+            return;
+        guarded([&] { m_favorites->makeCurrent(name); });
+        showFavorites();
+    });
+    connect(m_favoriteFiles, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu;
+        menu.addAction("New", this, [this] {
+            guarded([this] { m_favorites->newList(); });
+            showFavorites();
+        });
+        menu.exec(m_favoriteFiles->viewport()->mapToGlobal(at));
+    });
+}
+
 void MainWindow::showFavorites() {
+    {
+        const QSignalBlocker quiet(m_favoriteFiles);
+        m_favoriteFiles->clear();
+        m_favoriteFiles->addItems(m_favorites->lists());
+        const auto current = m_favoriteFiles->findItems(m_favorites->current(), Qt::MatchExactly);
+        if (!current.isEmpty())
+            m_favoriteFiles->setCurrentItem(current.first());
+    }
+    m_currentFavorites->setText(m_favorites->current());
     const auto fill = [](QListWidget* list, const QStringList& songs) {
         const QSignalBlocker quiet(list);
         const int row = list->currentRow();

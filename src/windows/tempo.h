@@ -73,6 +73,7 @@ public:
     void toggleLoopPanel();
     // The current favourites list's two halves, their counts and Sorted boxes.
     void showFavorites();
+    void buildFavoritesChooser();
     // Shift+E lists the sound effects; Control-F1 (or a double click) plays one.
     void listSoundEffects();
     void playSoundEffect();
@@ -117,6 +118,8 @@ private:
     EffectsView* m_effectsView = nullptr;
     std::unique_ptr<LoopMarks> m_loopMarks;
     std::unique_ptr<FavoritesLists> m_favorites;
+    QLabel* m_currentFavorites = nullptr;
+    QListWidget* m_favoriteFiles = nullptr;
     std::unique_ptr<SoundEffects> m_soundEffects;
     LoopPanel* m_loopPanel = nullptr;
     SongSlotsView* m_songSlots = nullptr;

@@ -10,6 +10,7 @@
 #include "tempdatafolder.h"
 #include "tempo.h"
 #include "testsignals.h"
+#include "textstore.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -218,4 +219,21 @@ TEST(Playing, LoopPanelShowsTheMarksAndTakesOnlyNumbers) {
     EXPECT_FALSE(w.main->player().playToEnd);
     QTest::keyClick(w.main.get(), Qt::Key_L, Qt::ControlModifier);
     EXPECT_FALSE(start->isVisible());
+}
+
+TEST(Playing, ChoosingAFavouritesListShowsItsHalves) {
+    Window w;
+    w.data.write("favorites/Saturday.fvt", "Singer.wav\r\n");
+    w.data.write("favorites/Saturday.fvt.ptr", "Patter.wav\r\n");
+    w.data.write("favorites/default.fvt", "");
+    w.main->showFavorites();
+    auto* files = w.main->findChild<QListWidget*>("FileListBox2");
+    ASSERT_EQ(files->count(), 2);
+    EXPECT_EQ(w.text("lbCurrent_Favorites"), "default.fvt");
+    files->setCurrentRow(files->row(files->findItems("Saturday.fvt", Qt::MatchExactly).first()));
+    EXPECT_EQ(w.text("lbCurrent_Favorites"), "Saturday.fvt");
+    EXPECT_EQ(w.main->findChild<QListWidget*>("lbFavorite_Patter")->item(0)->text(), "Patter.wav");
+    EXPECT_EQ(w.text("lSingersCaption"), "Singers: 1");
+    EXPECT_EQ(textstore::readList(w.data.path("ini/current_favorite.txt")).value(0),
+              "Saturday.fvt");
 }
