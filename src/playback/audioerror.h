@@ -7,16 +7,16 @@ namespace hoedeck {
 // who reports "error code 2" is understood.
 enum class AudioError : int {
     Ok = 0,
-    Memory = 1,      // out of memory
-    FileOpen = 2,    // the file could not be opened
-    Driver = 3,      // no usable device driver
-    Handle = 5,      // not a valid handle
-    Format = 6,      // unsupported sample format
-    Position = 7,    // invalid position
-    Init = 8,        // the engine or device is not initialised
-    Start = 9,       // the output could not be started
-    Already = 14,    // already initialised, or already running
-    NoChannel = 18,  // no free channel
+    Memory = 1,     // out of memory
+    FileOpen = 2,   // the file could not be opened
+    Driver = 3,     // no usable device driver
+    Handle = 5,     // not a valid handle
+    Format = 6,     // unsupported sample format
+    Position = 7,   // invalid position
+    Init = 8,       // the engine or device is not initialised
+    Start = 9,      // the output could not be started
+    Already = 14,   // already initialised, or already running
+    NoChannel = 18, // no free channel
     IllegalType = 19,
     IllegalParam = 20,
     Device = 23,     // illegal device number
@@ -33,6 +33,8 @@ enum class AudioError : int {
     Unknown = -1,
 };
 
-inline int code(AudioError e) { return static_cast<int>(e); }
+inline int code(AudioError e) {
+    return static_cast<int>(e);
+}
 
 } // namespace hoedeck

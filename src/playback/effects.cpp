@@ -49,14 +49,17 @@ double Effects::detectedBpm() const {
     return !value || *value == -1 || *value == -2 ? 125.0 : *value;
 }
 
-void Effects::showTranslatedBpm() {
+float Effects::translatedBpm() const {
     const Handle tempoStream =
         m_player.patterMode ? m_player.streams.patterReference : m_player.streams.singerTempo;
     const float percents = tempoStream ? m_engine.tempoGetApproxPercents(tempoStream) : 0.0f;
-    const float bpm = m_player.streams.bpmStream
-                          ? m_engine.bpmPercents2Bpm(m_player.streams.bpmStream, percents)
-                          : -1.0f;
-    lbBPM = numbertext::format(bpm, "###.##");
+    return m_player.streams.bpmStream
+               ? m_engine.bpmPercents2Bpm(m_player.streams.bpmStream, percents)
+               : -1.0f;
+}
+
+void Effects::showTranslatedBpm() {
+    lbBPM = numbertext::format(translatedBpm(), "###.##");
     if (lbBPM == "-1")
         lbBPM.clear();
 }

@@ -89,6 +89,8 @@ public:
 
     // The speed label from the measuring stream, with "-1" shown empty.
     void showTranslatedBpm();
+    // The measured beat at the current song's tempo; -1 when unknown.
+    float translatedBpm() const;
     double detectedBpm() const;
 
     std::function<void()> check_for_presets; // the preset box follows the gains

@@ -251,6 +251,9 @@ void Player::btnOpenClick(Sender sender, const QString& item) {
         emit stateChanged();
         return;
     }
+    // The length of this song, not the last one's: a bad remembered loop end is repaired
+    // from it before the first tick.
+    ltotal_time = totalTimeText();
     run(hooks.applyVolume);
 
     // 9-11. Defaults, then what the song remembers.

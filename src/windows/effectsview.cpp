@@ -25,7 +25,7 @@ QSlider* slider(const QString& name, Qt::Orientation orientation, int min, int m
 } // namespace
 
 EffectsView::EffectsView(Effects& effects, Player& player, QWidget* panel, QObject* parent)
-    : QObject(parent), m_effects(effects), m_player(player) {
+    : QObject(parent), m_effects(effects), m_player(player), m_panel(panel) {
     auto* layout = new QVBoxLayout(panel);
     layout->addWidget(namedLabel("lEffectsCaption", "Effects", panel));
     m_volumeLabel = namedLabel("lblVolume", m_effects.lblVolume(), panel);
@@ -73,7 +73,13 @@ EffectsView::EffectsView(Effects& effects, Player& player, QWidget* panel, QObje
     big.setPointSize(big.pointSize() + 6);
     big.setBold(true);
     m_bpm->setFont(big);
-    layout->addWidget(m_bpm);
+    m_finalBpm = namedLabel("finalBPM", m_effects.finalBPM, panel);
+    m_finalBpm->setToolTip("Recorded Speed (P) or 30 seconds in (S)");
+    auto* speeds = new QHBoxLayout;
+    speeds->addWidget(m_bpm);
+    speeds->addStretch();
+    speeds->addWidget(m_finalBpm);
+    layout->addLayout(speeds);
     m_equalizer = new QCheckBox("Equalizer", panel);
     m_equalizer->setObjectName("chkEqualizer");
     m_equalizer->hide();
@@ -115,6 +121,12 @@ bool EffectsView::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
+void EffectsView::addPresetBox(QWidget* box) {
+    auto* layout = static_cast<QVBoxLayout*>(m_panel->layout());
+    // Right under the bars it names, above the speed.
+    layout->insertWidget(layout->count() - 1, box);
+}
+
 void EffectsView::toggleVolumeSlider() {
     const bool show = !m_volume->isVisible();
     m_volume->setVisible(show);
@@ -140,6 +152,7 @@ void EffectsView::refresh() {
     m_samplerateLabel->setText(m_effects.lblSamplerate());
     m_pitchLabel->setText(m_effects.lblPitch());
     m_bpm->setText(m_effects.lbBPM);
+    m_finalBpm->setText(m_effects.finalBPM);
     m_equalizer->setChecked(m_effects.chkEqualizer);
     // A patter's key and sample rate move with its speed: their sliders do not show.
     const bool patter = m_player.patterMode && m_player.current_song != Player::kNone;

@@ -20,6 +20,8 @@ class EffectsView : public QObject {
 public:
     EffectsView(Effects& effects, Player& player, QWidget* panel, QObject* parent = nullptr);
 
+    // The equaliser's preset box goes under the bars.
+    void addPresetBox(QWidget* box);
     // Shows or hides the volume slider (Control-Alt-V).
     void toggleVolumeSlider();
     // Shows what the effects hold now; the slot decides which sliders a patter shows.
@@ -48,6 +50,8 @@ private:
     QSlider* m_bars[3];
     QLabel* m_barLabels[3];
     QLabel* m_bpm;
+    QLabel* m_finalBpm;
+    QWidget* m_panel;
     QCheckBox* m_equalizer;
     bool m_updating = false;
 };

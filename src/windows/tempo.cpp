@@ -4,6 +4,8 @@
 #include "colors.h"
 #include "effects.h"
 #include "effectsview.h"
+#include "eqpresetbox.h"
+#include "eqpresets.h"
 #include "favorites.h"
 #include "guarded.h"
 #include "help1.h"
@@ -19,11 +21,14 @@
 #include "songlist.h"
 #include "songslots.h"
 #include "soundeffects.h"
+#include "speedmatching.h"
 #include "textstore.h"
+#include "trackmemory.h"
 #include "transport.h"
 #include "widgetmaking.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -150,11 +155,11 @@ void MainWindow::buildPanels() {
     m_transport = std::make_unique<Transport>(*m_player, m_prompter);
     m_effects = std::make_unique<Effects>(m_engine, *m_player);
     m_effects->plugInto(*m_player);
-    m_player->hooks.tickExtras = [this] { m_effects->uncheckWhenFlat(); };
     m_effects->refreshPositionLabels = [this] { m_player->UpdatePositionLabel(); };
     m_effectsView = new EffectsView(*m_effects, *m_player, m_panel5, this);
     m_soundEffects = std::make_unique<SoundEffects>(m_folder, m_engine, m_prompter);
     m_loopMarks = std::make_unique<LoopMarks>(m_engine, *m_player);
+    plugInMemory();
     m_loopPanel = new LoopPanel(*m_loopMarks, *m_player, m_client);
     m_songSlots = new SongSlotsView(*m_player, *m_musicFolders, *m_musicBrowser, m_prompter,
                                     {m_pLeftSide, m_panel7, m_panelProgress, m_favoritePatter,
@@ -172,6 +177,27 @@ void MainWindow::buildPanels() {
     m_trSplitscreen->setRange(Appearance::kMinSplit, Appearance::kMaxSplit);
     m_trSplitscreen->setValue(Appearance::kDefaultSplit);
     m_trSplitscreen->hide();
+}
+
+void MainWindow::plugInMemory() {
+    m_eqPresets = std::make_unique<EqPresets>(m_folder, m_prompter, *m_effects);
+    m_trackMemory = std::make_unique<TrackMemory>(m_folder, m_prompter, *m_player, *m_effects,
+                                                  *m_eqPresets, m_engine);
+    m_speedMatching = std::make_unique<SpeedMatching>(m_engine, *m_player, *m_effects);
+    m_speedMatching->plugInto(*m_player);
+    m_effectsView->addPresetBox(new EqPresetBox(*m_eqPresets, m_prompter, m_panel5));
+    m_effects->check_for_presets = [this] {
+        guarded([this] { m_eqPresets->check_for_presets(); });
+    };
+    m_player->hooks.restoreTrackMemory = [this] { guarded([this] { m_trackMemory->restore(); }); };
+    m_player->hooks.tickExtras = [this] {
+        m_effects->uncheckWhenFlat();
+        m_speedMatching->tick();
+    };
+    m_loopMarks->storeTrackMemory = [this] { guarded([this] { m_trackMemory->memorizeClick(); }); };
+    m_transport->hooks.autoStore = [this] {
+        guarded([this] { m_trackMemory->memorizeClick_for_automemorizer(); });
+    };
 }
 
 void MainWindow::addHiddenCommand(const QString& text, const QKeySequence& key,
@@ -222,6 +248,7 @@ void MainWindow::buildMenus() {
     looping->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     connect(looping, &QAction::triggered, this, &MainWindow::toggleLoopPanel);
     addAction(looping);
+    buildBpmMenu();
     QAction* toEnd = menuBar()->addAction("Play to End");
     toEnd->setObjectName("PlaytoEnd1");
     toEnd->setShortcut(QKeySequence(Qt::Key_F7));
@@ -281,10 +308,33 @@ void MainWindow::buildMenus() {
                      [this] { m_effects->setEqualizer(!m_effects->chkEqualizer); });
     addHiddenCommand("clear effects", QKeySequence(Qt::CTRL | Qt::Key_C),
                      [this] { m_effects->clearEffects(); });
+    addHiddenCommand("goldmem", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_G),
+                     [this] { guarded([this] { m_trackMemory->goldmem1Click(); }); });
+    addHiddenCommand("Memorize Loop, Speed, EQ, Pitch, Tempo", QKeySequence(),
+                     [this] { guarded([this] { m_trackMemory->memorizeClick(); }); });
     addHiddenCommand("UP split screen slider slider", QKeySequence(Qt::CTRL | Qt::Key_A),
                      [this] { splitUp(); });
     addHiddenCommand("up split screen slider slider",
                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), [this] { splitDown(); });
+}
+
+void MainWindow::buildBpmMenu() {
+    QMenu* bpm = menuBar()->addMenu("BPM");
+    bpm->setObjectName("BPM1");
+    QMenu* overrideMenu = bpm->addMenu("Override");
+    overrideMenu->setObjectName("Override1");
+    auto* choices = new QActionGroup(this);
+    const auto addChoice = [&](const QString& caption, int value) {
+        QAction* action = overrideMenu->addAction(caption);
+        action->setCheckable(true);
+        action->setChecked(value == m_speedMatching->overrideBpm());
+        choices->addAction(action);
+        connect(action, &QAction::triggered, this,
+                [this, value] { m_speedMatching->setOverride(value); });
+    };
+    for (const int value : SpeedMatching::kOverrides)
+        addChoice(QString::number(value), value);
+    addChoice("no", 0);
 }
 
 void MainWindow::guarded(const std::function<void()>& command) {
@@ -303,6 +353,7 @@ void MainWindow::FormCreate() {
         m_appearance.ColorMe();
         m_musicFolders->load_favorite_subdirectories();
         m_musicBrowser->showFavoriteFolders();
+        m_eqPresets->load_user_EQ_presets();
         scale_the_screen();
         m_favorites->load_current_favorites();
         m_musicFolders->load_subdirectories();

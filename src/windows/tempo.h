@@ -27,6 +27,9 @@ class Prompter;
 class Effects;
 class FavoritesLists;
 class EffectsView;
+class EqPresets;
+class SpeedMatching;
+class TrackMemory;
 class LoopMarks;
 class LoopPanel;
 class SongSlotsView;
@@ -61,6 +64,9 @@ public:
     Effects& effects() { return *m_effects; }
     FavoritesLists& favorites() { return *m_favorites; }
     LoopMarks& loopMarks() { return *m_loopMarks; }
+    EqPresets& eqPresets() { return *m_eqPresets; }
+    TrackMemory& trackMemory() { return *m_trackMemory; }
+    SpeedMatching& speedMatching() { return *m_speedMatching; }
     SongSlotsView& songSlots() { return *m_songSlots; }
     const DataFolder& dataFolder() const { return m_folder; }
 
@@ -99,6 +105,9 @@ protected:
 private:
     void buildPanels();
     void buildMenus();
+    void buildBpmMenu();
+    // Track memory, presets and speed join the song slots, the effects and the loop marks.
+    void plugInMemory();
     void addHiddenCommand(const QString& text, const QKeySequence& key,
                           const std::function<void()>& run);
     void applyBackground();
@@ -116,6 +125,9 @@ private:
     std::unique_ptr<Transport> m_transport;
     std::unique_ptr<Effects> m_effects;
     EffectsView* m_effectsView = nullptr;
+    std::unique_ptr<EqPresets> m_eqPresets;
+    std::unique_ptr<TrackMemory> m_trackMemory;
+    std::unique_ptr<SpeedMatching> m_speedMatching;
     std::unique_ptr<LoopMarks> m_loopMarks;
     std::unique_ptr<FavoritesLists> m_favorites;
     QLabel* m_currentFavorites = nullptr;

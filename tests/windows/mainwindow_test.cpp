@@ -112,7 +112,7 @@ TEST(MainWindow, MenusHoldOnlyWhatWorks) {
     QStringList titles;
     for (QAction* action : window.menuBar()->actions())
         titles << action->text().remove('&');
-    EXPECT_EQ(titles, QStringList({"File", "Tempo/Pitch", "Fade", "Looping", "Play to End", "Color",
+    EXPECT_EQ(titles, QStringList({"File", "Tempo/Pitch", "Fade", "Looping", "BPM", "Play to End", "Color",
                                    "Help"}));
 
     // An editable file that does not exist yet is reported, not handed to an editor.

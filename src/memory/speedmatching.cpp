@@ -1,0 +1,138 @@
+#include "speedmatching.h"
+
+#include "effects.h"
+#include "numbertext.h"
+#include "player.h"
+
+#include <cmath>
+
+namespace hoedeck {
+
+SpeedMatching::SpeedMatching(AudioEngine& engine, Player& player, Effects& effects, QObject* parent)
+    : QObject(parent), m_engine(engine), m_player(player), m_effects(effects) {
+    m_worker.setMaxThreadCount(1);
+}
+
+SpeedMatching::~SpeedMatching() {
+    {
+        std::lock_guard lock(m_owner->mutex);
+        m_owner->alive = false;
+    }
+    waitForDetection();
+}
+
+void SpeedMatching::waitForDetection() {
+    m_worker.waitForDone();
+}
+
+void SpeedMatching::setOverride(int bpm) {
+    m_override = std::find(kOverrides.begin(), kOverrides.end(), bpm) != kOverrides.end() ? bpm : 0;
+}
+
+void SpeedMatching::DecodingBPM() {
+    m_engine.streamFree(m_player.streams.bpmStream);
+    m_player.streams.bpmStream =
+        m_engine.streamCreateFile(m_player.currentSongPath, AudioEngine::kFlagDecode);
+    const Handle stream = m_player.streams.bpmStream;
+    const quint64 generation = ++m_generation;
+    m_worker.start([this, stream, generation] {
+        // The stream keeps what it measured; the translation reads it back.
+        m_engine.bpmDecodeGet(stream, kWindowStart, kWindowEnd);
+        // Back on the user-interface thread; a song opened meanwhile makes this result stale.
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation] {
+                if (generation == m_generation)
+                    applyDetection();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void SpeedMatching::applyDetection() {
+    m_effects.finalBPM = numbertext::format(m_effects.translatedBpm(), "###.##");
+    // The speed: the measured beat at the slot's tempo, and a patter's steps on top. An
+    // unknown beat stays unknown instead of becoming the steps alone.
+    m_effects.showTranslatedBpm();
+    if (m_player.patterMode && !m_effects.lbBPM.isEmpty())
+        m_effects.lbBPM = numbertext::general(numbertext::parse(m_effects.lbBPM).value_or(0.0) +
+                                              m_effects.tbTempo);
+    auto_bpm();
+    emit m_effects.changed();
+    emit detected();
+}
+
+void SpeedMatching::auto_bpm() {
+    const QString detectedText = m_effects.finalBPM.trimmed();
+    if (detectedText.isEmpty() || m_override == 0)
+        return;
+    const float target = float(m_override);
+    const double detected = numbertext::parse(detectedText).value_or(0.0);
+    const bool measured = detected != -1 && detected != -2;
+    if (m_player.patterMode && measured) {
+        m_effects.setTempo(int(std::trunc(target - float(detected))));
+    } else {
+        if (m_effects.lbBPM.isEmpty())
+            return;
+        const double speed = numbertext::parse(m_effects.lbBPM).value_or(0.0);
+        // speed * 100 / target rather than speed / target * 100: 120 at 125 is exactly 96.
+        const int steps = 100 - int(std::trunc(speed * 100.0 / target));
+        m_effects.tbTempo =
+            std::clamp(m_effects.tbTempo + steps, -Effects::kMaxTempo, Effects::kMaxTempo);
+        m_engine.tempoSet(m_player.streams.singerTempo, float(m_effects.tbTempo),
+                          AudioEngine::kRateUnchanged, AudioEngine::kPitchUnchanged);
+        m_effects.showTranslatedBpm();
+    }
+    if (m_effects.lbBPM == "-1")
+        m_effects.lbBPM.clear();
+    if (m_effects.refreshPositionLabels)
+        m_effects.refreshPositionLabels();
+    emit m_effects.changed();
+}
+
+void SpeedMatching::registerLive() {
+    const auto period = numbertext::parse(ebPeriod);
+    if (!period || *period <= 0)
+        return;
+    const Handle singer = m_player.streams.singerTempo;
+    m_engine.bpmCallbackSet(
+        singer,
+        [this, owner = m_owner](Handle stream, float) {
+            // Called on the mixer thread: the label is written on the user-interface thread,
+            // and not at all once this object has gone.
+            std::lock_guard lock(owner->mutex);
+            if (!owner->alive)
+                return;
+            QMetaObject::invokeMethod(
+                this,
+                [this, stream] {
+                    const float percents =
+                        m_engine.tempoGetApproxPercents(m_player.streams.singerTempo);
+                    m_effects.lbBPM =
+                        numbertext::format(m_engine.bpmPercents2Bpm(stream, percents), "###.##");
+                    emit m_effects.changed();
+                },
+                Qt::QueuedConnection);
+        },
+        float(*period));
+}
+
+void SpeedMatching::setLiveBpm(bool on) {
+    chkBPMCallback = on;
+    if (on)
+        registerLive();
+    else
+        m_engine.bpmFree(m_player.streams.singerTempo);
+}
+
+void SpeedMatching::tick() {
+    if (chkBPMCallback && !m_player.patterMode && m_player.streams.singerTempo &&
+        m_player.current_song != Player::kNone)
+        registerLive();
+}
+
+void SpeedMatching::plugInto(Player& player) {
+    player.hooks.detectBpm = [this] { DecodingBPM(); };
+}
+
+} // namespace hoedeck
