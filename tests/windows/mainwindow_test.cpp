@@ -4,6 +4,7 @@
 #include "tempo.h"
 #include "textstore.h"
 
+#include "waiting.h"
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -18,6 +19,7 @@
 using namespace hoedeck;
 using hoedeck::testing::ScriptedPrompter;
 using hoedeck::testing::TempDataFolder;
+using hoedeck::testing::waitUntil;
 
 namespace {
 QString labelText(const QWidget& window, const char* name) {
@@ -112,8 +114,8 @@ TEST(MainWindow, MenusHoldOnlyWhatWorks) {
     QStringList titles;
     for (QAction* action : window.menuBar()->actions())
         titles << action->text().remove('&');
-    EXPECT_EQ(titles, QStringList({"File", "Tempo/Pitch", "Fade", "Looping", "BPM", "Play to End", "Color",
-                                   "Help"}));
+    EXPECT_EQ(titles, QStringList({"File", "Tempo/Pitch", "Fade", "Looping", "BPM", "Play to End",
+                                   "Color", "Help"}));
 
     // An editable file that does not exist yet is reported, not handed to an editor.
     window.openIniFile("memorize.txt");
@@ -146,8 +148,8 @@ TEST(MainWindow, IniFilesOpenInTheCallersEditor) {
     qputenv("VISUAL", data.path("editor.sh").toUtf8());
     window.openIniFile("log.txt");
     qunsetenv("VISUAL");
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(data.path("opened.txt")), 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(data.bytes("opened.txt"), data.path("ini/log.txt").toUtf8() + "\n",
-                              10000);
+    EXPECT_TRUE(waitUntil(
+        [&] { return data.bytes("opened.txt") == data.path("ini/log.txt").toUtf8() + "\n"; },
+        10000));
     EXPECT_TRUE(prompter.shown.isEmpty());
 }

@@ -4,18 +4,23 @@
 #include "musicbrowser.h"
 #include "player.h"
 #include "progressstrip.h"
+#include "qtprinters.h"
 #include "scriptedprompter.h"
 #include "songslots.h"
 #include "soundfiles.h"
+#include "speedmatching.h"
 #include "tempdatafolder.h"
 #include "tempo.h"
 #include "testsignals.h"
 #include "textstore.h"
 
+#include "waiting.h"
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
@@ -64,8 +69,9 @@ TEST(Playing, DoubleClickInTheFileListPlaysAsASingerWithItsStructure) {
     w.doubleClick(w.files(), 1);
     EXPECT_EQ(w.text("current_song"), "Singer.wav");
     EXPECT_TRUE(w.main->ProgresTimer()->isActive());
-    QTRY_VERIFY_WITH_TIMEOUT(w.text("Label1").startsWith("00:00   of   00:30(00:30)"), 3000);
-    QTRY_VERIFY_WITH_TIMEOUT(w.main->findChild<QProgressBar*>("RLed3")->value() > 30, 3000);
+    EXPECT_TRUE(
+        waitUntil([&] { return w.text("Label1").startsWith("00:00   of   00:30(00:30)"); }));
+    EXPECT_TRUE(waitUntil([&] { return w.main->findChild<QProgressBar*>("RLed3")->value() > 30; }));
     EXPECT_EQ(w.text("Label3"), "Singer: Intro");
     EXPECT_FALSE(w.main->Timer1()->isActive()); // the tick keeps the clock now
     EXPECT_EQ(w.lyrics.position_counter()->text(), w.text("Label1"));
@@ -112,7 +118,7 @@ TEST(Playing, PlaylistCuesAndPlaysTheNextSingerWhenOneEnds) {
     EXPECT_EQ(w.text("current_song"), "Patter.wav");
     // Stopping the singer: the next tick plays the next one, the first after the last.
     w.main->player().stopEverything();
-    QTRY_COMPARE_WITH_TIMEOUT(w.text("current_song"), QString("Singer.wav"), 2000);
+    EXPECT_TRUE(waitUntil([&] { return w.text("current_song") == "Singer.wav"; }));
     EXPECT_EQ(w.text("lbCuedSinger"), "Singer.wav");
     EXPECT_EQ(singers->currentRow(), 0);
     EXPECT_TRUE(w.main->player().playing);
@@ -236,4 +242,55 @@ TEST(Playing, ChoosingAFavouritesListShowsItsHalves) {
     EXPECT_EQ(w.text("lSingersCaption"), "Singers: 1");
     EXPECT_EQ(textstore::readList(w.data.path("ini/current_favorite.txt")).value(0),
               "Saturday.fvt");
+}
+
+TEST(Playing, SettingsAreRememberedAndThePresetBoxTakesItsKeys) {
+    Window w;
+    w.main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.main.get()));
+    auto* box = w.main->findChild<QComboBox*>("cbEQ");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->currentText(), "Flat");
+    QTest::keyClick(box, Qt::Key_B, Qt::ControlModifier); // bass up
+    EXPECT_EQ(box->currentText(), "User");
+
+    // Enter saves the gains under the typed name; Delete takes the preset away again.
+    box->setFocus();
+    box->lineEdit()->selectAll();
+    QTest::keyClicks(box, "Hall");
+    w.prompter.yesNo = {false, true};
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(textstore::readList(w.data.path("ini/EQ_presets.txt")),
+              QStringList({"Hall|9|10|10"}));
+    EXPECT_EQ(box->itemText(6), "Hall");
+    EXPECT_EQ(box->currentText(), "Hall");
+    QTest::keyClick(box, Qt::Key_Delete);
+    EXPECT_EQ(box->count(), 6);
+    EXPECT_EQ(box->currentText(), "Flat");
+
+    // A patter started with Space shows its measured speed; the Space stop remembers it.
+    w.main->player().lbCuedPatter = "Patter.wav";
+    QTest::keyClick(w.files(), Qt::Key_Space);
+    w.main->speedMatching().waitForDetection();
+    QCoreApplication::processEvents();
+    const double detected = w.text("finalBPM").toDouble();
+    EXPECT_NEAR(detected, 125, 0.5);
+    QTest::keyClick(w.files(), Qt::Key_F4);
+    EXPECT_NEAR(w.text("lbBPM").toDouble(), detected + 1, 0.001);
+    QTest::keyClick(w.files(), Qt::Key_Space);
+    EXPECT_TRUE(textstore::readList(w.data.path("ini/memorize.txt"))
+                    .value(0)
+                    .startsWith("Patter.wav|15|25|1|0|"));
+    QTest::keyClick(w.files(), Qt::Key_G, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_TRUE(textstore::readList(w.data.path("ini/goldmem.txt"))
+                    .value(0)
+                    .startsWith("Patter.wav|15|25|1|0|"));
+
+    // The override is one choice of nine.
+    QMenu* override = w.main->findChild<QMenu*>("Override1");
+    ASSERT_NE(override, nullptr);
+    override->actions().at(2)->trigger();
+    EXPECT_EQ(w.main->speedMatching().overrideBpm(), 125);
+    EXPECT_EQ(override->actions().at(2)->isChecked(), true);
+    EXPECT_EQ(override->actions().at(8)->isChecked(), false);
 }
