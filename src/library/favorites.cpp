@@ -4,6 +4,7 @@
 #include "textstore.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -25,7 +26,7 @@ QStringList readIfThere(const QString& path) {
 } // namespace
 
 FavoritesLists::FavoritesLists(DataFolder folder, Prompter& prompter)
-    : m_folder(std::move(folder)), m_prompter(prompter) {}
+    : history(folder), m_folder(std::move(folder)), m_prompter(prompter) {}
 
 QString FavoritesLists::path(const QString& fileName) const {
     return m_folder.path("favorites/" + fileName);
@@ -84,22 +85,90 @@ bool FavoritesLists::acceptableName(const QString& name) {
     return true;
 }
 
-bool FavoritesLists::newList() {
+std::optional<QString> FavoritesLists::askName() {
     const auto name = m_prompter.input("New filename", "Filename", QString());
     if (!name || name->isEmpty() || !acceptableName(*name))
-        return false;
+        return std::nullopt;
     QDir().mkpath(m_folder.path("favorites"));
     const QString fileName = *name + ".fvt";
     textstore::ensureFile(path(fileName), {});
     textstore::ensureFile(path(fileName + ".ptr"), {});
-    makeCurrent(fileName);
+    return fileName;
+}
+
+bool FavoritesLists::newList() {
+    const auto fileName = askName();
+    if (!fileName)
+        return false;
+    makeCurrent(*fileName);
+    return true;
+}
+
+bool FavoritesLists::duplicate(bool singersHalf, bool patterHalf) {
+    const auto fileName = askName();
+    if (!fileName)
+        return false;
+    if (singersHalf)
+        textstore::writeList(path(*fileName), singers);
+    if (patterHalf)
+        textstore::writeList(path(*fileName + ".ptr"), patter);
+    makeCurrent(*fileName);
+    if (!singersHalf)
+        singers.clear();
+    if (!patterHalf)
+        patter.clear();
+    return true;
+}
+
+bool FavoritesLists::deleteList(const QString& selected) {
+    if (selected.isEmpty()) {
+        m_prompter.message("Select a file first");
+        return false;
+    }
+    if (!m_prompter.question("Delete " + QDir::toNativeSeparators(path(selected)) +
+                             " from your favorites now?"))
+        return false;
+    singers.clear();
+    patter.clear();
+    QDir().mkpath(m_folder.path("favorites"));
+    textstore::ensureFile(path("default.fvt"), {});
+    textstore::ensureFile(path("default.fvt.ptr"), {});
+    makeCurrent("default.fvt");
+    history.deleteFiles(selected);
+    QFile::remove(path(selected));
+    QFile::remove(path(selected + ".ptr"));
+    return true;
+}
+
+bool FavoritesLists::removeSongs(bool patterList, QList<int> rows) {
+    if (!m_prompter.question("Are you sure you want to delete the seleted item(s)?"))
+        return false;
+    if ((patterList ? sortedPatter : sortedSinger) &&
+        !m_prompter.question("If you proceed, you will lose your unsorted order! (Uncheck the "
+                             "\"Sorted\" box if you do not wish to change the order.)"))
+        return false;
+    std::sort(rows.begin(), rows.end(), std::greater<>());
+    QStringList& list = half(patterList);
+    for (const int row : rows) {
+        if (row < 0 || row >= list.size())
+            continue;
+        const QString song = list.takeAt(row);
+        save(patterList);
+        history.removeLastLine(m_current, patterList, song);
+    }
     return true;
 }
 
 void FavoritesLists::setSorted(bool patterList, bool sorted) {
     (patterList ? sortedPatter : sortedSinger) = sorted;
-    if (sorted)
+    if (sorted) {
         sortIgnoringCase(half(patterList));
+    } else {
+        // The hand-made order is the file's.
+        const QString file = path(patterList ? m_current + ".ptr" : m_current);
+        if (QFileInfo::exists(file))
+            half(patterList) = textstore::readList(file);
+    }
     writeSorted();
 }
 
@@ -117,34 +186,68 @@ void FavoritesLists::save(bool patterList) {
     textstore::writeList(patterList ? patterFile : singersFile, half(patterList));
 }
 
-bool FavoritesLists::drop(bool patterList, const QStringList& songs, int row) {
+bool FavoritesLists::highlight(const QString& song, const QString& cuedPatter,
+                               const QString& cuedSinger) {
+    if (song != cuedPatter && song != cuedSinger)
+        return false;
+    history.mark(m_current, song == cuedPatter, song);
+    return true;
+}
+
+void FavoritesLists::place(QStringList& list, bool sorted, const QString& song, int row) {
+    const int at = row < 0 || row > list.size() ? int(list.size()) : row;
+    const auto present = [&] {
+        for (int i = 0; i < list.size(); ++i)
+            if (list[i].compare(song, Qt::CaseInsensitive) == 0)
+                return i;
+        return -1;
+    };
+    if (present() < 0) {
+        if (sorted)
+            list.append(song);
+        else
+            list.insert(at, song);
+    }
+    if (!sorted)
+        list.move(present(), std::min(at, int(list.size()) - 1));
+}
+
+std::optional<int> FavoritesLists::drop(bool patterList, const QStringList& songs, int row) {
     const bool sorted = patterList ? sortedPatter : sortedSinger;
     if (sorted && !m_prompter.question("If you continue, you will lose your unsorted order."))
-        return false;
+        return std::nullopt;
     QStringList& list = half(patterList);
+    int top = 0;
     for (const QString& song : songs) {
-        const int at = row < 0 || row > list.size() ? int(list.size()) : row;
-        const auto present = [&] {
-            for (int i = 0; i < list.size(); ++i)
-                if (list[i].compare(song, Qt::CaseInsensitive) == 0)
-                    return i;
-            return -1;
-        };
-        if (present() < 0) {
-            if (sorted)
-                list.append(song);
-            else
-                list.insert(at, song);
-        }
-        if (!sorted) {
-            const int from = present();
-            list.move(from, std::min(at, int(list.size()) - 1));
-        }
+        place(list, sorted, song, row);
         if (sorted)
             sortIgnoringCase(list);
         save(patterList);
+        // The dropped song stays where the drop point showed it.
+        const int under = row < 0 || row >= list.size() ? int(list.size()) - 1 : row;
+        const auto at = std::find_if(list.begin(), list.end(), [&](const QString& item) {
+            return item.compare(song, Qt::CaseInsensitive) == 0;
+        });
+        top = std::max(0, int(at - list.begin()) - under);
     }
-    return true;
+    return top;
+}
+
+QString FavoritesLists::shellDrop(bool patterList, const QStringList& paths, int row) {
+    const bool sorted = patterList ? sortedPatter : sortedSinger;
+    QStringList& list = half(patterList);
+    for (const QString& file : paths)
+        place(list, sorted, QFileInfo(file).fileName(), row);
+    if (sorted) {
+        sortIgnoringCase(list);
+        list.erase(std::unique(list.begin(), list.end(),
+                               [](const QString& a, const QString& b) {
+                                   return a.compare(b, Qt::CaseInsensitive) == 0;
+                               }),
+                   list.end());
+    }
+    save(patterList);
+    return paths.isEmpty() ? QString() : QFileInfo(paths.first()).path();
 }
 
 } // namespace hoedeck

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "datafolder.h"
+#include "playhistory.h"
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace hoedeck {
 
@@ -35,12 +37,29 @@ public:
     bool newList();
     // Sets a "Sorted" box, sorts that list when it is set, and writes the boxes' file.
     void setSorted(bool patterList, bool sorted);
+    // "Duplicate Singers + Patter", "Duplicate Patter", "Duplicate Singers": the halves on
+    // screen are written to a list the caller names, which becomes current; a half not
+    // copied is shown empty.
+    bool duplicate(bool singersHalf, bool patterHalf);
+    // "Delete": the selected list and its history go, and "default.fvt" becomes current.
+    bool deleteList(const QString& selected);
+    // The Delete key in a list: the rows go, from the last up, each out of the history too.
+    bool removeSongs(bool patterList, QList<int> rows);
+    // Files dropped from the desktop: their names join the list at the row. Gives the folder
+    // of the first file, for the favourite folders.
+    QString shellDrop(bool patterList, const QStringList& paths, int row);
+    // A song just opened is marked played in the half it was cued for (patter first); a
+    // song cued in neither is not marked. True when it was marked.
+    bool highlight(const QString& song, const QString& cuedPatter, const QString& cuedSinger);
     // Writes one half of the current list to its file.
     void save(bool patterList);
     // A drop of songs onto a list at row `row` (the end when past the last): new ones are
     // inserted there (appended and sorted in a sorted list), present ones move there in a
-    // hand-made list. Asks first when the list is sorted. True when anything was dropped.
-    bool drop(bool patterList, const QStringList& songs, int row);
+    // hand-made list. Asks first when the list is sorted. Gives the row to show at the top,
+    // nothing when the caller declined.
+    std::optional<int> drop(bool patterList, const QStringList& songs, int row);
+
+    PlayHistory history;
 
     QString path(const QString& fileName) const;
 
@@ -49,6 +68,10 @@ private:
     void writeSorted();
     // A list name a caller typed: refused when it would leave the favourites folder.
     bool acceptableName(const QString& name);
+    // A list name from the input box, accepted; nothing when cancelled, empty or refused.
+    std::optional<QString> askName();
+    // Where a song would go at the row (the end when past the last), and there already.
+    void place(QStringList& list, bool sorted, const QString& song, int row);
 
     DataFolder m_folder;
     Prompter& m_prompter;

@@ -2,12 +2,15 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QMimeData>
+#include <QMouseEvent>
 
 namespace hoedeck {
 
 SongListWidget::SongListWidget(const QString& name, QWidget* parent) : QListWidget(parent) {
     setObjectName(name);
     setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setDragEnabled(true);
     setAcceptDrops(true);
     setDropIndicatorShown(true);
@@ -19,25 +22,49 @@ namespace {
 QListWidget* songSource(const QDropEvent* event) {
     return qobject_cast<QListWidget*>(event->source());
 }
+
+QStringList localFiles(const QMimeData* data) {
+    QStringList paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    return paths;
+}
 } // namespace
 
+bool SongListWidget::accepts(const QDropEvent* event) const {
+    return songSource(event) || !localFiles(event->mimeData()).isEmpty();
+}
+
 void SongListWidget::dragEnterEvent(QDragEnterEvent* event) {
-    if (songSource(event))
+    if (accepts(event))
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
 void SongListWidget::dragMoveEvent(QDragMoveEvent* event) {
-    if (songSource(event))
+    if (accepts(event))
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
 void SongListWidget::dropEvent(QDropEvent* event) {
+    const QListWidgetItem* under = itemAt(event->position().toPoint());
+    const int row = under ? this->row(under) : -1;
     QListWidget* source = songSource(event);
-    if (!source || !onDrop) {
+    if (!source) {
+        const QStringList paths = localFiles(event->mimeData());
+        if (paths.isEmpty() || !onShellDrop) {
+            event->ignore();
+            return;
+        }
+        event->acceptProposedAction();
+        onShellDrop(paths, row);
+        return;
+    }
+    if (!onDrop) {
         event->ignore();
         return;
     }
@@ -47,13 +74,21 @@ void SongListWidget::dropEvent(QDropEvent* event) {
         rows << source->row(item);
     std::sort(rows.begin(), rows.end());
     QStringList songs;
-    for (int row : rows)
-        songs << source->item(row)->text();
-    const QListWidgetItem* under = itemAt(event->position().toPoint());
-    const int row = under ? this->row(under) : -1;
+    for (int r : rows)
+        songs << source->item(r)->text();
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    onDrop(songs, row);
+    onDrop(source, songs, row);
+}
+
+void SongListWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        const QListWidgetItem* under = itemAt(event->position().toPoint());
+        if (onRightClick)
+            onRightClick(under ? row(under) : -1);
+        return;
+    }
+    QListWidget::mousePressEvent(event);
 }
 
 } // namespace hoedeck

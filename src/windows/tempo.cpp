@@ -7,6 +7,7 @@
 #include "eqpresetbox.h"
 #include "eqpresets.h"
 #include "favorites.h"
+#include "favoritesview.h"
 #include "guarded.h"
 #include "help1.h"
 #include "inifiles.h"
@@ -19,6 +20,7 @@
 #include "progressstrip.h"
 #include "prompter.h"
 #include "songlist.h"
+#include "songlog.h"
 #include "songslots.h"
 #include "soundeffects.h"
 #include "speedmatching.h"
@@ -118,37 +120,7 @@ void MainWindow::buildPanels() {
     m_favoritePatter = new SongListWidget("lbFavorite_Patter", m_panel10);
     m_favoriteSingers = new SongListWidget("lbFavorite_Singers", m_panel11);
     m_favorites = std::make_unique<FavoritesLists>(m_folder, m_prompter);
-    const auto favoritePanel = [this](QFrame* panel, const QString& name, SongListWidget* list,
-                                      bool patterList) {
-        auto* layout = new QVBoxLayout(panel);
-        auto* top = new QHBoxLayout;
-        auto* caption = namedLabel(name, QString(), panel);
-        auto* sorted = new QCheckBox("Sorted", panel);
-        sorted->setObjectName(patterList ? "cbSortedPatter" : "cbSortedSinger");
-        sorted->setChecked(true);
-        top->addWidget(caption);
-        top->addStretch();
-        top->addWidget(sorted);
-        layout->addLayout(top);
-        layout->addWidget(list);
-        connect(sorted, &QCheckBox::toggled, this, [this, patterList](bool on) {
-            guarded([&] { m_favorites->setSorted(patterList, on); });
-            showFavorites();
-        });
-        list->onDrop = [this, patterList](const QStringList& songs, int row) {
-            guarded([&] {
-                if (m_favorites->drop(patterList, songs, row))
-                    m_musicFolders->add_to_favorite_folders(
-                        QDir::cleanPath(m_musicFolders->browserFolder()));
-            });
-            m_musicBrowser->showFavoriteFolders();
-            showFavorites();
-        };
-    };
-    favoritePanel(m_panel10, "lPatterCaption", static_cast<SongListWidget*>(m_favoritePatter),
-                  true);
-    favoritePanel(m_panel11, "lSingersCaption", static_cast<SongListWidget*>(m_favoriteSingers),
-                  false);
+    m_songLog = std::make_unique<SongLog>(m_folder);
     m_musicBrowser = new MusicBrowser(*m_musicFolders, m_prompter, m_pRight, m_panel12, this);
     m_fileList = m_musicBrowser->FileListBox1();
     m_player = std::make_unique<Player>(m_engine, *m_musicFolders, m_prompter);
@@ -165,7 +137,12 @@ void MainWindow::buildPanels() {
                                     {m_pLeftSide, m_panel7, m_panelProgress, m_favoritePatter,
                                      m_favoriteSingers, m_clocker, m_progresTimer, m_timer1},
                                     this);
-    buildFavoritesChooser();
+    m_favoritesView = new FavoritesView(
+        *m_favorites, *m_musicFolders, *m_musicBrowser, *m_songLog, m_prompter,
+        {m_pLeftSide, m_panel10, m_panel11, static_cast<SongListWidget*>(m_favoritePatter),
+         static_cast<SongListWidget*>(m_favoriteSingers), m_fileList},
+        this);
+    plugInHistory();
     connect(m_songSlots->lbInfo(), &QListWidget::itemDoubleClicked, this,
             [this] { playSoundEffect(); });
     connect(m_songSlots, &SongSlotsView::positionBarReleased, this,
@@ -177,6 +154,41 @@ void MainWindow::buildPanels() {
     m_trSplitscreen->setRange(Appearance::kMinSplit, Appearance::kMaxSplit);
     m_trSplitscreen->setValue(Appearance::kDefaultSplit);
     m_trSplitscreen->hide();
+}
+
+void MainWindow::showFavorites() {
+    m_favoritesView->showFavorites();
+}
+
+void MainWindow::plugInHistory() {
+    m_player->hooks.markPlayed = [this](Sender) {
+        guarded([this] {
+            m_favorites->highlight(m_player->current_song, m_player->lbCuedPatter,
+                                   m_player->lbCuedSinger);
+        });
+        m_favoritesView->repaint();
+    };
+    m_player->hooks.logPlay = [this] {
+        guarded([this] { m_songLog->build_log(m_player->current_song); });
+    };
+    auto* currentSong = findChild<QLabel*>("current_song");
+    currentSong->setToolTip("right click for log");
+    currentSong->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(currentSong, &QWidget::customContextMenuRequested, this, &MainWindow::readSongLog);
+}
+
+void MainWindow::readSongLog() {
+    const QString song = m_player->current_song;
+    if (!m_prompter.question("Would you like to read the log on the file: " + song + "?"))
+        return;
+    std::optional<QStringList> lines;
+    guarded([&] { lines = m_songLog->read(song); });
+    if (!lines)
+        return;
+    QListWidget* info = m_songSlots->lbInfo();
+    info->clear();
+    info->addItems(*lines);
+    info->show();
 }
 
 void MainWindow::plugInMemory() {
@@ -260,6 +272,16 @@ void MainWindow::buildMenus() {
     colors->addAction("Background", this, &MainWindow::chooseBackground);
     colors->addAction("Default", this, &MainWindow::defaultColors);
 
+    QMenu* history = menuBar()->addMenu("History");
+    history->setObjectName("History1");
+    history->addAction("Font", this, [this] { m_favoritesView->chooseHistoryColor(true); });
+    history->addAction("Background", this, [this] { m_favoritesView->chooseHistoryColor(false); });
+    history->addAction("Clear Both", this, [this] { m_favoritesView->clearHistory(true, true); });
+    history->addAction("Clear Singer", this,
+                       [this] { m_favoritesView->clearHistory(true, false); });
+    history->addAction("Clear Patter", this,
+                       [this] { m_favoritesView->clearHistory(false, true); });
+
     QAction* help = menuBar()->addAction("&Help");
     help->setObjectName("Help1");
     connect(help, &QAction::triggered, this, &MainWindow::showHelp);
@@ -312,6 +334,8 @@ void MainWindow::buildMenus() {
                      [this] { guarded([this] { m_trackMemory->goldmem1Click(); }); });
     addHiddenCommand("Memorize Loop, Speed, EQ, Pitch, Tempo", QKeySequence(),
                      [this] { guarded([this] { m_trackMemory->memorizeClick(); }); });
+    // The press does nothing anywhere in the window; the song lists hop on its release.
+    addHiddenCommand("Right", QKeySequence(Qt::Key_Right), [] {});
     addHiddenCommand("UP split screen slider slider", QKeySequence(Qt::CTRL | Qt::Key_A),
                      [this] { splitUp(); });
     addHiddenCommand("up split screen slider slider",
@@ -358,6 +382,7 @@ void MainWindow::FormCreate() {
         m_favorites->load_current_favorites();
         m_musicFolders->load_subdirectories();
         m_musicBrowser->goToFolder(m_musicFolders->browserFolder());
+        m_favorites->history.load_history_color();
         m_favorites->Sorted_Checked();
         showFavorites();
         for (QListWidget* list : {m_fileList, m_favoritePatter, m_favoriteSingers})
@@ -467,67 +492,6 @@ void MainWindow::playSoundEffect() {
     const int played = m_soundEffects->play(selected ? info->currentRow() : -1);
     if (!selected && played >= 0 && played < info->count())
         info->setCurrentRow(played);
-}
-
-void MainWindow::buildFavoritesChooser() {
-    auto* layout = static_cast<QVBoxLayout*>(m_pLeftSide->layout());
-    layout->addWidget(namedLabel("lCurrentFavoritesCaption", "Current Favorite File", m_pLeftSide));
-    m_currentFavorites = namedLabel("lbCurrent_Favorites", QString(), m_pLeftSide);
-    layout->addWidget(m_currentFavorites);
-    layout->addWidget(namedLabel("lFavoritesCaption", "Favorites", m_pLeftSide));
-    m_favoriteFiles = new QListWidget(m_pLeftSide);
-    m_favoriteFiles->setObjectName("FileListBox2");
-    m_favoriteFiles->setToolTip("Double Click to Select\nRight Click for New");
-    m_favoriteFiles->setContextMenuPolicy(Qt::CustomContextMenu);
-    layout->addWidget(m_favoriteFiles, 1);
-    // A click, a double click or a selection moved with the keys makes a list current.
-    connect(m_favoriteFiles, &QListWidget::currentTextChanged, this, [this](const QString& name) {
-        if (name.isEmpty() || name == m_favorites->current())
-            return;
-        guarded([&] { m_favorites->makeCurrent(name); });
-        showFavorites();
-    });
-    connect(m_favoriteFiles, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        QMenu menu;
-        menu.addAction("New", this, [this] {
-            guarded([this] { m_favorites->newList(); });
-            showFavorites();
-        });
-        menu.exec(m_favoriteFiles->viewport()->mapToGlobal(at));
-    });
-}
-
-void MainWindow::showFavorites() {
-    {
-        const QSignalBlocker quiet(m_favoriteFiles);
-        m_favoriteFiles->clear();
-        m_favoriteFiles->addItems(m_favorites->lists());
-        const auto current = m_favoriteFiles->findItems(m_favorites->current(), Qt::MatchExactly);
-        if (!current.isEmpty())
-            m_favoriteFiles->setCurrentItem(current.first());
-    }
-    m_currentFavorites->setText(m_favorites->current());
-    const auto fill = [](QListWidget* list, const QStringList& songs) {
-        const QSignalBlocker quiet(list);
-        const int row = list->currentRow();
-        list->clear();
-        list->addItems(songs);
-        if (row >= 0 && row < list->count())
-            list->setCurrentRow(row, QItemSelectionModel::NoUpdate);
-    };
-    fill(m_favoritePatter, m_favorites->patter);
-    fill(m_favoriteSingers, m_favorites->singers);
-    findChild<QLabel*>("lPatterCaption")
-        ->setText(QStringLiteral("Patter: %1").arg(m_favorites->patter.size()));
-    findChild<QLabel*>("lSingersCaption")
-        ->setText(QStringLiteral("Singers: %1").arg(m_favorites->singers.size()));
-    for (auto* box : findChildren<QCheckBox*>()) {
-        const QSignalBlocker quiet(box);
-        if (box->objectName() == "cbSortedPatter")
-            box->setChecked(m_favorites->sortedPatter);
-        else if (box->objectName() == "cbSortedSinger")
-            box->setChecked(m_favorites->sortedSinger);
-    }
 }
 
 void MainWindow::toggleLoopPanel() {

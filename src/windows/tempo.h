@@ -26,6 +26,8 @@ class ProgressStrip;
 class Prompter;
 class Effects;
 class FavoritesLists;
+class FavoritesView;
+class SongLog;
 class EffectsView;
 class EqPresets;
 class SpeedMatching;
@@ -64,6 +66,8 @@ public:
     Effects& effects() { return *m_effects; }
     FavoritesLists& favorites() { return *m_favorites; }
     LoopMarks& loopMarks() { return *m_loopMarks; }
+    FavoritesView& favoritesView() { return *m_favoritesView; }
+    SongLog& songLog() { return *m_songLog; }
     EqPresets& eqPresets() { return *m_eqPresets; }
     TrackMemory& trackMemory() { return *m_trackMemory; }
     SpeedMatching& speedMatching() { return *m_speedMatching; }
@@ -79,7 +83,6 @@ public:
     void toggleLoopPanel();
     // The current favourites list's two halves, their counts and Sorted boxes.
     void showFavorites();
-    void buildFavoritesChooser();
     // Shift+E lists the sound effects; Control-F1 (or a double click) plays one.
     void listSoundEffects();
     void playSoundEffect();
@@ -108,6 +111,10 @@ private:
     void buildBpmMenu();
     // Track memory, presets and speed join the song slots, the effects and the loop marks.
     void plugInMemory();
+    // Play history and the song log join song opening and the current song's label.
+    void plugInHistory();
+    // Right click on the current song: its openings and cancellations, newest first.
+    void readSongLog();
     void addHiddenCommand(const QString& text, const QKeySequence& key,
                           const std::function<void()>& run);
     void applyBackground();
@@ -130,8 +137,8 @@ private:
     std::unique_ptr<SpeedMatching> m_speedMatching;
     std::unique_ptr<LoopMarks> m_loopMarks;
     std::unique_ptr<FavoritesLists> m_favorites;
-    QLabel* m_currentFavorites = nullptr;
-    QListWidget* m_favoriteFiles = nullptr;
+    std::unique_ptr<SongLog> m_songLog;
+    FavoritesView* m_favoritesView = nullptr;
     std::unique_ptr<SoundEffects> m_soundEffects;
     LoopPanel* m_loopPanel = nullptr;
     SongSlotsView* m_songSlots = nullptr;

@@ -1,0 +1,54 @@
+#include "songlog.h"
+
+#include "textstore.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+
+namespace hoedeck {
+
+SongLog::SongLog(DataFolder folder) : m_folder(std::move(folder)) {}
+
+QString SongLog::stamp(const QDateTime& when) {
+    const QLocale locale = QLocale::system();
+    return locale.toString(when.date(), QLocale::ShortFormat) + ' ' +
+           locale.toString(when.time(), QLocale::LongFormat);
+}
+
+void SongLog::append(const QString& line) {
+    // Appended rather than rewritten: the log only grows, and a crash can at worst cut the
+    // line being written, never the lines before it.
+    QFile file(m_folder.ini("log.txt"));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        throw StoreError(QStringLiteral("Cannot write the song log %1: %2")
+                             .arg(file.fileName(), file.errorString())
+                             .toStdString());
+    file.write((line + "\r\n").toUtf8());
+}
+
+void SongLog::build_log(const QString& song) {
+    append(song + '|' + stamp(now()));
+}
+
+void SongLog::cancel(const QString& song) {
+    append("CANCEL: " + song + '|' + stamp(now()));
+}
+
+std::optional<QStringList> SongLog::read(const QString& song) const {
+    const QString path = m_folder.ini("log.txt");
+    if (!QFileInfo::exists(path))
+        return std::nullopt;
+    const QStringList lines = textstore::readList(path);
+    QStringList shown{song + " log:"};
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
+        const qsizetype at = line->indexOf(song);
+        if (song.isEmpty() || at < 0)
+            continue;
+        const QString after = line->mid(at + song.size() + 1);
+        shown << (line->contains("CANCEL") ? "CANCEL:" + after : after);
+    }
+    return shown;
+}
+
+} // namespace hoedeck
