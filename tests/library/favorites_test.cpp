@@ -1,4 +1,5 @@
 #include "favorites.h"
+#include "qtprinters.h"
 #include "scriptedprompter.h"
 #include "tempdatafolder.h"
 #include "textstore.h"
@@ -75,4 +76,95 @@ TEST(Favorites, DropsInsertMoveAndAsk) {
     EXPECT_EQ(prompter.shown.last(), "If you continue, you will lose your unsorted order.");
     EXPECT_TRUE(favorites.drop(false, {"x.mp3", "B.mp3"}, 0));
     EXPECT_EQ(favorites.singers, QStringList({"B.mp3", "x.mp3"}));
+}
+
+TEST(Favorites, DuplicateAndDeleteLists) {
+    TempDataFolder data;
+    ScriptedPrompter prompter;
+    FavoritesLists favorites(data.folder(), prompter);
+    favorites.load_current_favorites();
+    favorites.singers = {"s1.mp3", "s2.mp3"};
+    favorites.patter = {"p1.mp3"};
+    data.write("favorites/N.fvt", "old singer.mp3\r\n");
+    data.write("favorites/N.fvt.ptr", "old patter.mp3\r\n");
+
+    // "Duplicate Patter" into an existing list: its patter file is replaced, its singers file
+    // kept, and the singers shown empty.
+    prompter.inputs = {QString("N")};
+    EXPECT_TRUE(favorites.duplicate(false, true));
+    EXPECT_EQ(favorites.current(), "N.fvt");
+    EXPECT_EQ(textstore::readList(data.path("favorites/N.fvt.ptr")), QStringList({"p1.mp3"}));
+    EXPECT_EQ(textstore::readList(data.path("favorites/N.fvt")), QStringList({"old singer.mp3"}));
+    EXPECT_TRUE(favorites.singers.isEmpty());
+    EXPECT_EQ(favorites.patter, QStringList({"p1.mp3"}));
+
+    prompter.inputs = {QString("Both")};
+    favorites.singers = {"s1.mp3"};
+    EXPECT_TRUE(favorites.duplicate(true, true));
+    EXPECT_EQ(textstore::readList(data.path("favorites/Both.fvt")), QStringList({"s1.mp3"}));
+
+    // Delete: refused without a selection, asked, and the history goes with the list.
+    EXPECT_FALSE(favorites.deleteList(QString()));
+    EXPECT_EQ(prompter.shown.last(), "Select a file first");
+    favorites.history.mark("N.fvt", true, "p1.mp3");
+    favorites.history.mark("N.fvt", false, "s.mp3");
+    prompter.yesNo = {false, true};
+    EXPECT_FALSE(favorites.deleteList("N.fvt"));
+    EXPECT_TRUE(QFileInfo::exists(data.path("favorites/N.fvt")));
+    EXPECT_TRUE(favorites.deleteList("N.fvt"));
+    EXPECT_EQ(prompter.shown.last(),
+              "Delete " + data.path("favorites/N.fvt") + " from your favorites now?");
+    EXPECT_EQ(favorites.current(), "default.fvt");
+    for (const char* gone : {"favorites/N.fvt", "favorites/N.fvt.ptr",
+                             "ini/N.fvthighlight_patter.txt", "ini/N.fvthighlight_singer.txt"})
+        EXPECT_FALSE(QFileInfo::exists(data.path(gone))) << gone;
+    EXPECT_TRUE(QFileInfo::exists(data.path("favorites/default.fvt.ptr")));
+}
+
+TEST(Favorites, DeletingSongsTakesTheirLastHistoryLine) {
+    TempDataFolder data;
+    ScriptedPrompter prompter;
+    FavoritesLists favorites(data.folder(), prompter);
+    favorites.load_current_favorites();
+    favorites.setSorted(false, false);
+    favorites.drop(false, {"a.mp3", "Song.mp3", "c.mp3"}, -1);
+    data.write("ini/default.fvthighlight_singer.txt",
+               "-1\r\nSong.mp3\r\nsong.mp3\r\nSong.mp3\r\nz.mp3\r\nSong.mp3\r\n");
+    prompter.yesNo = {false};
+    EXPECT_FALSE(favorites.removeSongs(false, {1}));
+    EXPECT_EQ(favorites.singers.size(), 3);
+    prompter.yesNo = {true};
+    EXPECT_TRUE(favorites.removeSongs(false, {1, 2}));
+    EXPECT_EQ(favorites.singers, QStringList({"a.mp3"}));
+    EXPECT_EQ(textstore::readList(data.path("favorites/default.fvt")), QStringList({"a.mp3"}));
+    EXPECT_EQ(textstore::readList(data.path("ini/default.fvthighlight_singer.txt")),
+              QStringList({"-1", "Song.mp3", "song.mp3", "Song.mp3", "z.mp3"}));
+
+    // A sorted list asks a second time.
+    favorites.setSorted(false, true);
+    prompter.yesNo = {true, false};
+    EXPECT_FALSE(favorites.removeSongs(false, {0}));
+    EXPECT_TRUE(prompter.shown.last().startsWith("If you proceed, you will lose"));
+}
+
+TEST(Favorites, ShellDropsAndTheHandMadeOrder) {
+    TempDataFolder data;
+    ScriptedPrompter prompter;
+    FavoritesLists favorites(data.folder(), prompter);
+    favorites.load_current_favorites();
+    favorites.setSorted(true, false);
+    favorites.drop(true, {"b.mp3", "c.mp3"}, -1);
+    // No question for the desktop; a present name moves, the others go in at the row.
+    EXPECT_EQ(favorites.shellDrop(true, {"/x/songs/C.mp3", "/x/songs/a.mp3"}, 0), "/x/songs");
+    EXPECT_EQ(favorites.patter, QStringList({"a.mp3", "c.mp3", "b.mp3"}));
+    EXPECT_TRUE(prompter.shown.isEmpty());
+
+    // Sorted: appended, sorted, duplicates dropped; unchecking brings back the file's order.
+    favorites.setSorted(true, true);
+    favorites.patter << "A.MP3";
+    favorites.shellDrop(true, {"/y/d.mp3"}, 0);
+    EXPECT_EQ(favorites.patter, QStringList({"a.mp3", "b.mp3", "c.mp3", "d.mp3"}));
+    favorites.patter = {"unsaved.mp3"};
+    favorites.setSorted(true, false);
+    EXPECT_EQ(favorites.patter, QStringList({"a.mp3", "b.mp3", "c.mp3", "d.mp3"}));
 }

@@ -1,4 +1,5 @@
 #include "audioengine.h"
+#include "qtprinters.h"
 #include "scriptedprompter.h"
 #include "tempdatafolder.h"
 #include "tempo.h"
@@ -115,7 +116,7 @@ TEST(MainWindow, MenusHoldOnlyWhatWorks) {
     for (QAction* action : window.menuBar()->actions())
         titles << action->text().remove('&');
     EXPECT_EQ(titles, QStringList({"File", "Tempo/Pitch", "Fade", "Looping", "BPM", "Play to End",
-                                   "Color", "Help"}));
+                                   "Color", "History", "Help"}));
 
     // An editable file that does not exist yet is reported, not handed to an editor.
     window.openIniFile("memorize.txt");

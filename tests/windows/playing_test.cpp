@@ -1,66 +1,23 @@
-#include "audioengine.h"
 #include "effects.h"
-#include "lyrics.h"
-#include "musicbrowser.h"
 #include "player.h"
 #include "progressstrip.h"
-#include "qtprinters.h"
-#include "scriptedprompter.h"
 #include "songslots.h"
-#include "soundfiles.h"
 #include "speedmatching.h"
-#include "tempdatafolder.h"
-#include "tempo.h"
-#include "testsignals.h"
 #include "textstore.h"
-
 #include "waiting.h"
+#include "windowrig.h"
+
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
-#include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 using namespace hoedeck;
 using namespace hoedeck::testing;
-
-namespace {
-struct Window {
-    TempDataFolder data;
-    ScriptedPrompter prompter;
-    AudioEngine engine{AudioEngine::Output::Null};
-    LyricsWindow lyrics;
-    std::unique_ptr<MainWindow> main;
-
-    Window() {
-        QDir().mkpath(data.path("mp3s"));
-        writeWav(data.path("mp3s/Patter.wav"), beatMusic(125, 40));
-        writeWav(data.path("mp3s/Singer.wav"), sine(440, 30, 44100, 0.5f));
-        main = std::make_unique<MainWindow>(data.folder(), prompter, engine);
-        main->setLyricsWindow(&lyrics);
-        main->FormCreate();
-        main->resize(1000, 800);
-        main->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(main.get()));
-    }
-    QString text(const char* name) { return main->findChild<QLabel*>(name)->text(); }
-    QListWidget* files() { return main->musicBrowser().FileListBox1(); }
-    void doubleClick(QListWidget* list, int row) {
-        const QRect rect = list->visualItemRect(list->item(row));
-        // A double click is a click followed by a second press that the platform reports as
-        // a double click.
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-    }
-};
-} // namespace
 
 TEST(Playing, DoubleClickInTheFileListPlaysAsASingerWithItsStructure) {
     Window w;
