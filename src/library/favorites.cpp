@@ -212,7 +212,10 @@ void FavoritesLists::place(QStringList& list, bool sorted, const QString& song, 
         list.move(present(), std::min(at, int(list.size()) - 1));
 }
 
-std::optional<int> FavoritesLists::drop(bool patterList, const QStringList& songs, int row) {
+std::optional<int> FavoritesLists::drop(bool patterList, QStringList songs, int row,
+                                        bool withinList) {
+    if (withinList && songs.size() > 1)
+        songs = songs.mid(0, 1);
     const bool sorted = patterList ? sortedPatter : sortedSinger;
     if (sorted && !m_prompter.question("If you continue, you will lose your unsorted order."))
         return std::nullopt;

@@ -57,7 +57,9 @@ public:
     // inserted there (appended and sorted in a sorted list), present ones move there in a
     // hand-made list. Asks first when the list is sorted. Gives the row to show at the top,
     // nothing when the caller declined.
-    std::optional<int> drop(bool patterList, const QStringList& songs, int row);
+    // Songs dragged within the list itself: only the first moves, as writing the list after
+    // it reloads the list and so clears the selection of the rest.
+    std::optional<int> drop(bool patterList, QStringList songs, int row, bool withinList = false);
 
     PlayHistory history;
 

@@ -94,14 +94,10 @@ void FavoritesView::buildHalf(QFrame* panel, SongListWidget* list, bool patter) 
         guarded([&] { m_favorites.setSorted(patter, on); });
         showFavorites();
     });
-    list->onDrop = [this, list, patter](QListWidget* source, QStringList songs, int row) {
-        // Within a list only the first song moves: writing the list after it reloads the
-        // list, which clears the selection of the rest.
-        if (source == list && songs.size() > 1)
-            songs = songs.mid(0, 1);
+    list->onDrop = [this, list, patter](QListWidget* source, const QStringList& songs, int row) {
         std::optional<int> top;
         guarded([&] {
-            top = m_favorites.drop(patter, songs, row);
+            top = m_favorites.drop(patter, songs, row, source == list);
             if (top)
                 m_folders.add_to_favorite_folders(QDir::cleanPath(m_folders.browserFolder()));
         });

@@ -69,6 +69,11 @@ TEST(Favorites, DropsInsertMoveAndAsk) {
     favorites.drop(true, {"C.MP3"}, 0);
     EXPECT_EQ(favorites.patter, QStringList({"c.mp3", "a.mp3", "b.mp3"}));
     EXPECT_EQ(textstore::readList(data.path("favorites/default.fvt.ptr")), favorites.patter);
+    // Several songs dragged within the list: only the first moves.
+    favorites.drop(true, {"a.mp3", "b.mp3"}, 0, true);
+    EXPECT_EQ(favorites.patter, QStringList({"a.mp3", "c.mp3", "b.mp3"}));
+    favorites.drop(true, {"c.mp3", "a.mp3"}, -1);
+    EXPECT_EQ(favorites.patter, QStringList({"b.mp3", "c.mp3", "a.mp3"}));
     EXPECT_TRUE(QFileInfo::exists(data.path("favorites/default.fvt")));
     // A sorted list asks first; No leaves it.
     prompter.yesNo = {false, true};
