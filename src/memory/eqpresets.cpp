@@ -172,6 +172,15 @@ void EqPresets::deleteSelected() {
     select(kFlat);
 }
 
+void EqPresets::nameRememberedGains(const Gains& gains) {
+    if (gains == kBuiltIn[kFlat].gains)
+        return;
+    select(kUser);
+    for (int i = 0; i < kFlat; ++i)
+        if (kBuiltIn[size_t(i)].gains == gains)
+            select(i);
+}
+
 void EqPresets::use_default_EQ() {
     const QString path = m_folder.ini(kDefaultFile);
     if (!QFileInfo::exists(path))

@@ -47,6 +47,9 @@ public:
     void check_for_presets();
     // Shows the entry without applying it.
     void select(int index);
+    // The name for gains a song's memory just set: "User", or the built-in setting other than
+    // "Flat" they equal; flat gains leave the box as it is.
+    void nameRememberedGains(const Gains& gains);
     // The default setting for songs without a memory.
     void use_default_EQ();
 

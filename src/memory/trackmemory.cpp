@@ -94,19 +94,7 @@ void TrackMemory::lookUp(const QString& fileName, bool golden) {
         }
         m_effects.setEqualizer(true);
         repairMarks(Repair::LookUp);
-        const EqPresets::Gains gains{numbers[2], numbers[3], numbers[4]};
-        static const std::array<std::pair<EqPresets::Gains, int>, 4> kNamed{{
-            {{4, 10, 10}, 0},
-            {{10, 4, 10}, 1},
-            {{10, 10, 4}, 2},
-            {{4, 10, 0}, 3},
-        }};
-        if (gains != EqPresets::Gains{10, 10, 10}) {
-            m_presets.select(EqPresets::kUser);
-            for (const auto& [named, index] : kNamed)
-                if (gains == named)
-                    m_presets.select(index);
-        }
+        m_presets.nameRememberedGains({numbers[2], numbers[3], numbers[4]});
     }
     if (!found)
         m_presets.use_default_EQ();
