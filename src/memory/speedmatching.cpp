@@ -36,6 +36,8 @@ void SpeedMatching::DecodingBPM() {
     const Handle stream = m_player.streams.bpmStream;
     const quint64 generation = ++m_generation;
     m_worker.start([this, stream, generation] {
+        if (generation != m_generation)
+            return; // another song was opened while this one waited its turn
         // The stream keeps what it measured; the translation reads it back.
         m_engine.bpmDecodeGet(stream, kWindowStart, kWindowEnd);
         // Back on the user-interface thread; a song opened meanwhile makes this result stale.
