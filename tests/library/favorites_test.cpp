@@ -11,11 +11,18 @@ using namespace hoedeck;
 using hoedeck::testing::ScriptedPrompter;
 using hoedeck::testing::TempDataFolder;
 
-TEST(Favorites, StartUpLoadsTheCurrentListAndSortsItsHalves) {
+namespace {
+// A fresh data folder with its current list loaded, as at start-up.
+class Favorites : public ::testing::Test {
+protected:
     TempDataFolder data;
     ScriptedPrompter prompter;
-    FavoritesLists favorites(data.folder(), prompter);
-    favorites.load_current_favorites();
+    FavoritesLists favorites{data.folder(), prompter};
+    void SetUp() override { favorites.load_current_favorites(); }
+};
+} // namespace
+
+TEST_F(Favorites, StartUpLoadsTheCurrentListAndSortsItsHalves) {
     favorites.Sorted_Checked();
     EXPECT_EQ(favorites.current(), "default.fvt");
     EXPECT_EQ(textstore::readList(data.path("ini/current_favorite.txt")),
@@ -33,11 +40,7 @@ TEST(Favorites, StartUpLoadsTheCurrentListAndSortsItsHalves) {
     EXPECT_EQ(favorites.lists(), QStringList({"Saturday.fvt"}));
 }
 
-TEST(Favorites, NewListsAndUnsafeNames) {
-    TempDataFolder data;
-    ScriptedPrompter prompter;
-    FavoritesLists favorites(data.folder(), prompter);
-    favorites.load_current_favorites();
+TEST_F(Favorites, NewListsAndUnsafeNames) {
     prompter.inputs = {QString("N.fvt"), QString("../outside"), QString(""), std::nullopt};
     EXPECT_TRUE(favorites.newList());
     EXPECT_EQ(favorites.current(), "N.fvt.fvt"); // the name is taken as typed
@@ -56,11 +59,7 @@ TEST(Favorites, NewListsAndUnsafeNames) {
     EXPECT_EQ(favorites.singers, QStringList({"kept.mp3"}));
 }
 
-TEST(Favorites, DropsInsertMoveAndAsk) {
-    TempDataFolder data;
-    ScriptedPrompter prompter;
-    FavoritesLists favorites(data.folder(), prompter);
-    favorites.load_current_favorites();
+TEST_F(Favorites, DropsInsertMoveAndAsk) {
     favorites.setSorted(true, false);
     EXPECT_TRUE(favorites.drop(true, {"b.mp3", "c.mp3"}, -1));
     EXPECT_TRUE(favorites.drop(true, {"a.mp3"}, 0));
@@ -83,11 +82,7 @@ TEST(Favorites, DropsInsertMoveAndAsk) {
     EXPECT_EQ(favorites.singers, QStringList({"B.mp3", "x.mp3"}));
 }
 
-TEST(Favorites, DuplicateAndDeleteLists) {
-    TempDataFolder data;
-    ScriptedPrompter prompter;
-    FavoritesLists favorites(data.folder(), prompter);
-    favorites.load_current_favorites();
+TEST_F(Favorites, DuplicateAndDeleteLists) {
     favorites.singers = {"s1.mp3", "s2.mp3"};
     favorites.patter = {"p1.mp3"};
     data.write("favorites/N.fvt", "old singer.mp3\r\n");
@@ -126,11 +121,7 @@ TEST(Favorites, DuplicateAndDeleteLists) {
     EXPECT_TRUE(QFileInfo::exists(data.path("favorites/default.fvt.ptr")));
 }
 
-TEST(Favorites, DeletingSongsTakesTheirLastHistoryLine) {
-    TempDataFolder data;
-    ScriptedPrompter prompter;
-    FavoritesLists favorites(data.folder(), prompter);
-    favorites.load_current_favorites();
+TEST_F(Favorites, DeletingSongsTakesTheirLastHistoryLine) {
     favorites.setSorted(false, false);
     favorites.drop(false, {"a.mp3", "Song.mp3", "c.mp3"}, -1);
     data.write("ini/default.fvthighlight_singer.txt",
@@ -152,11 +143,7 @@ TEST(Favorites, DeletingSongsTakesTheirLastHistoryLine) {
     EXPECT_TRUE(prompter.shown.last().startsWith("If you proceed, you will lose"));
 }
 
-TEST(Favorites, ShellDropsAndTheHandMadeOrder) {
-    TempDataFolder data;
-    ScriptedPrompter prompter;
-    FavoritesLists favorites(data.folder(), prompter);
-    favorites.load_current_favorites();
+TEST_F(Favorites, ShellDropsAndTheHandMadeOrder) {
     favorites.setSorted(true, false);
     favorites.drop(true, {"b.mp3", "c.mp3"}, -1);
     // No question for the desktop; a present name moves, the others go in at the row.
