@@ -4,20 +4,51 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <portaudio.h>
+#include <pthread.h>
+#include <sched.h>
 #include <thread>
 #include <vector>
 
 namespace hoedeck {
 
+bool RingGate::enter(const AudioOutput* output) {
+    if (m_owner.load(std::memory_order_acquire) != output)
+        return false;
+    bool expected = false;
+    if (!m_busy.compare_exchange_strong(expected, true, std::memory_order_acquire))
+        return false;
+    // The gate may have been handed on between the two looks.
+    if (m_owner.load(std::memory_order_acquire) != output) {
+        leave();
+        return false;
+    }
+    return true;
+}
+
 void AudioOutput::pull(RingBuffer& ring, float* out, std::size_t frames, bool countUnderrun) {
+    m_asked.fetch_add(frames, std::memory_order_relaxed);
+    if (m_gate && !m_gate->enter(this)) {
+        std::memset(out, 0, frames * RingBuffer::kChannels * sizeof(float));
+        return;
+    }
     const std::size_t got = ring.pop(out, frames);
     if (got < frames) {
         std::memset(out + got * RingBuffer::kChannels, 0,
                     (frames - got) * RingBuffer::kChannels * sizeof(float));
         if (countUnderrun)
-            m_underruns.fetch_add(1, std::memory_order_relaxed);
+            this->countUnderrun();
     }
     m_played.fetch_add(got, std::memory_order_relaxed);
+    if (m_gate) {
+        m_gate->m_played.fetch_add(got, std::memory_order_relaxed);
+        m_gate->leave();
+    }
+}
+
+void AudioOutput::countUnderrun() {
+    m_underruns.fetch_add(1, std::memory_order_relaxed);
+    if (m_gate)
+        m_gate->m_underruns.fetch_add(1, std::memory_order_relaxed);
 }
 
 namespace {
@@ -44,24 +75,92 @@ void quietAudioLibraries() {
     setenv("JACK_NO_START_SERVER", "1", 0);
 }
 
+// --- PortAudio, shared ---------------------------------------------------------------------
+
+PortAudioHost::~PortAudioHost() {
+    // Users release their references before the host goes; this only covers one that did not.
+    std::lock_guard lock(m_mutex);
+    for (; m_users > 0; --m_users)
+        Pa_Terminate();
+}
+
+bool PortAudioHost::acquire(QString* reason) {
+    std::lock_guard lock(m_mutex);
+    if (m_users == 0)
+        quietAudioLibraries();
+    const PaError err = Pa_Initialize();
+    if (err != paNoError) {
+        if (reason)
+            *reason = QString::fromUtf8(Pa_GetErrorText(err));
+        return false;
+    }
+    ++m_users;
+    return true;
+}
+
+void PortAudioHost::release() {
+    std::lock_guard lock(m_mutex);
+    if (m_users == 0)
+        return;
+    --m_users;
+    Pa_Terminate();
+}
+
+QStringList PortAudioHost::devices(bool output) {
+    QStringList names;
+    if (!acquire())
+        return names;
+    for (int i = 0; i < Pa_GetDeviceCount(); ++i) {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
+        if (info && (output ? info->maxOutputChannels : info->maxInputChannels) > 0)
+            names << QString::fromUtf8(info->name);
+    }
+    release();
+    return names;
+}
+
+QStringList PortAudioHost::outputDevices() {
+    return devices(true);
+}
+QStringList PortAudioHost::inputDevices() {
+    return devices(false);
+}
+
+int PortAudioHost::deviceIndex(const QString& name, bool output) {
+    if (name.isEmpty()) {
+        const PaDeviceIndex device =
+            output ? Pa_GetDefaultOutputDevice() : Pa_GetDefaultInputDevice();
+        return device == paNoDevice ? -1 : device;
+    }
+    const QByteArray wanted = name.toUtf8();
+    for (int i = 0; i < Pa_GetDeviceCount(); ++i) {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
+        if (info && (output ? info->maxOutputChannels : info->maxInputChannels) > 0 &&
+            wanted == info->name)
+            return i;
+    }
+    return -1;
+}
+
 namespace {
 
 class PortAudioOutput : public AudioOutput {
 public:
+    PortAudioOutput(std::shared_ptr<PortAudioHost> host, QString device)
+        : m_host(std::move(host)), m_device(std::move(device)) {}
     ~PortAudioOutput() override { stop(); }
 
     bool start(RingBuffer& ring, int sampleRate, QString& reason) override {
-        quietAudioLibraries();
-        PaError err = Pa_Initialize();
-        if (err != paNoError) {
-            reason = QString::fromUtf8(Pa_GetErrorText(err));
+        if (!m_host->acquire(&reason))
             return false;
-        }
-        m_initialised = true;
+        m_acquired = true;
         m_ring = &ring;
-        const PaDeviceIndex device = Pa_GetDefaultOutputDevice();
-        if (device == paNoDevice) {
-            reason = QStringLiteral("there is no default output device");
+        m_finished = false;
+        const int device = PortAudioHost::deviceIndex(m_device, true);
+        if (device < 0) {
+            reason = m_device.isEmpty()
+                         ? QStringLiteral("there is no default output device")
+                         : QStringLiteral("there is no output device called \"%1\"").arg(m_device);
             stop();
             return false;
         }
@@ -70,8 +169,10 @@ public:
         params.channelCount = RingBuffer::kChannels;
         params.sampleFormat = paFloat32;
         params.suggestedLatency = Pa_GetDeviceInfo(device)->defaultLowOutputLatency;
-        err = Pa_OpenStream(&m_stream, nullptr, &params, sampleRate, 256, paNoFlag,
-                            &PortAudioOutput::callback, this);
+        PaError err = Pa_OpenStream(&m_stream, nullptr, &params, sampleRate, 256, paNoFlag,
+                                    &PortAudioOutput::callback, this);
+        if (err == paNoError)
+            err = Pa_SetStreamFinishedCallback(m_stream, &PortAudioOutput::finished);
         if (err == paNoError)
             err = Pa_StartStream(m_stream);
         if (err != paNoError) {
@@ -87,33 +188,71 @@ public:
 
     void stop() override {
         if (m_stream) {
-            Pa_StopStream(m_stream);
+            m_stopping = true;
+            // Aborting does not wait for the device to play out what it holds, which a device
+            // that vanished never would.
+            Pa_AbortStream(m_stream);
             Pa_CloseStream(m_stream);
             m_stream = nullptr;
+            m_stopping = false;
         }
-        if (m_initialised) {
-            Pa_Terminate();
-            m_initialised = false;
+        if (m_acquired) {
+            m_host->release();
+            m_acquired = false;
         }
     }
 
     QString name() const override { return m_name; }
     int bufferFrames() const override { return m_bufferFrames; }
 
+    QString fault() const override {
+        if (!m_stream)
+            return {};
+        // PortAudio ends the stream by itself when its host API reports an error, as ALSA does
+        // for a USB interface pulled out.
+        const PaError active = Pa_IsStreamActive(m_stream);
+        if (active < 0)
+            return QString::fromUtf8(Pa_GetErrorText(active));
+        if (m_finished.load() || active == 0)
+            return QStringLiteral("the device ended the stream");
+        return {};
+    }
+
 private:
     static int callback(const void*, void* output, unsigned long frames,
-                        const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void* self) {
+                        const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags flags, void* self) {
         auto* me = static_cast<PortAudioOutput*>(self);
+        // The device ran dry before this callback came: the caller heard a gap.
+        if (flags & paOutputUnderflow)
+            me->countUnderrun();
         me->pull(*me->m_ring, static_cast<float*>(output), frames, true);
         return paContinue;
     }
+    static void finished(void* self) {
+        auto* me = static_cast<PortAudioOutput*>(self);
+        if (!me->m_stopping.load())
+            me->m_finished = true;
+    }
 
+    std::shared_ptr<PortAudioHost> m_host;
+    QString m_device;
     PaStream* m_stream = nullptr;
-    bool m_initialised = false;
+    bool m_acquired = false;
+    std::atomic<bool> m_finished{false};
+    std::atomic<bool> m_stopping{false};
     RingBuffer* m_ring = nullptr;
     int m_bufferFrames = 256;
     QString m_name;
 };
+
+// Real-time scheduling keeps the clock on time on a busy machine; where the system does not
+// allow it the clock runs as an ordinary thread, which is good enough for a silent output.
+void raisePriority(std::thread& thread) {
+    sched_param param{};
+    param.sched_priority =
+        std::min(sched_get_priority_min(SCHED_FIFO) + 9, sched_get_priority_max(SCHED_FIFO));
+    pthread_setschedparam(thread.native_handle(), SCHED_FIFO, &param);
+}
 
 // No sound card: takes frames at the pace of a real-time clock, so everything timed by
 // playback (syncs, the progress display, a recording) runs as it would with one.
@@ -124,6 +263,7 @@ public:
     bool start(RingBuffer& ring, int sampleRate, QString&) override {
         m_running = true;
         m_thread = std::thread([this, &ring, sampleRate] { run(ring, sampleRate); });
+        raisePriority(m_thread);
         return true;
     }
     void stop() override {
@@ -163,8 +303,12 @@ private:
 
 } // namespace
 
+std::unique_ptr<AudioOutput> makePortAudioOutput(std::shared_ptr<PortAudioHost> host,
+                                                 const QString& device) {
+    return std::make_unique<PortAudioOutput>(std::move(host), device);
+}
 std::unique_ptr<AudioOutput> makePortAudioOutput() {
-    return std::make_unique<PortAudioOutput>();
+    return makePortAudioOutput(std::make_shared<PortAudioHost>());
 }
 std::unique_ptr<AudioOutput> makeNullOutput() {
     return std::make_unique<NullOutput>();
