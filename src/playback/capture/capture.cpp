@@ -66,14 +66,118 @@ bool loadSound(const QString& path, std::vector<std::int16_t>& out, AudioError& 
 }
 } // namespace
 
-// A PortAudio input: its callback only copies into the ring; the consumer thread does the rest.
-struct CaptureDevice::DeviceStream {
-    PaStream* stream = nullptr;
-    RingBuffer ring{44100};
-    int channels = 2;
+namespace {
+// A sound card's input through PortAudio: its callback only copies into the ring; the
+// capture's consumer thread does the rest.
+class PortAudioInput : public CaptureInput {
+public:
+    PortAudioInput(std::shared_ptr<PortAudioHost> host, QString name)
+        : m_host(std::move(host)), m_name(std::move(name)) {}
+    ~PortAudioInput() override { stop(); }
+
+    bool start(RingBuffer& ring, int sampleRate, QString& reason) override {
+        if (!m_host->acquire(&reason))
+            return false;
+        m_acquired = true;
+        m_ring = &ring;
+        // Looked up by name each time: PortAudio numbers its devices afresh when it looks again.
+        const int device = PortAudioHost::deviceIndex(m_name, false);
+        if (device < 0) {
+            reason = QStringLiteral("there is no input device called \"%1\"").arg(m_name);
+            stop();
+            return false;
+        }
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
+        m_channels = info && info->maxInputChannels >= 2 ? 2 : 1;
+        PaStreamParameters params{};
+        params.device = device;
+        params.channelCount = m_channels;
+        params.sampleFormat = paFloat32;
+        params.suggestedLatency = info ? info->defaultLowInputLatency : 0.05;
+        PaError err = Pa_OpenStream(&m_stream, &params, nullptr, sampleRate, 256, paNoFlag,
+                                    &PortAudioInput::callback, this);
+        if (err == paNoError)
+            err = Pa_SetStreamFinishedCallback(m_stream, &PortAudioInput::finished);
+        if (err == paNoError)
+            err = Pa_StartStream(m_stream);
+        if (err != paNoError) {
+            reason = QString::fromUtf8(Pa_GetErrorText(err));
+            stop();
+            return false;
+        }
+        return true;
+    }
+
+    void stop() override {
+        if (m_stream) {
+            m_stopping = true;
+            Pa_AbortStream(m_stream);
+            Pa_CloseStream(m_stream);
+            m_stream = nullptr;
+            m_stopping = false;
+        }
+        if (m_acquired) {
+            m_host->release();
+            m_acquired = false;
+        }
+    }
+
+    QString fault() const override {
+        if (!m_stream)
+            return {};
+        const PaError active = Pa_IsStreamActive(m_stream);
+        if (active < 0)
+            return QString::fromUtf8(Pa_GetErrorText(active));
+        if (m_finished.load() || active == 0)
+            return QStringLiteral("the device ended the stream");
+        return {};
+    }
+
+private:
+    static int callback(const void* input, void*, unsigned long frames,
+                        const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void* self) {
+        auto* me = static_cast<PortAudioInput*>(self);
+        const auto* in = static_cast<const float*>(input);
+        if (!in)
+            return paContinue;
+        if (me->m_channels == 2) {
+            me->m_ring->push(in, frames);
+        } else {
+            float pair[2];
+            for (unsigned long i = 0; i < frames; ++i) {
+                pair[0] = pair[1] = in[i];
+                me->m_ring->push(pair, 1);
+            }
+        }
+        return paContinue;
+    }
+    static void finished(void* self) {
+        auto* me = static_cast<PortAudioInput*>(self);
+        if (!me->m_stopping.load())
+            me->m_finished = true;
+    }
+
+    std::shared_ptr<PortAudioHost> m_host;
+    QString m_name;
+    PaStream* m_stream = nullptr;
+    RingBuffer* m_ring = nullptr;
+    int m_channels = 2;
+    bool m_acquired = false;
+    std::atomic<bool> m_finished{false};
+    std::atomic<bool> m_stopping{false};
 };
 
-CaptureDevice::CaptureDevice() = default;
+QString lostText(const QString& reason) {
+    return QStringLiteral("The audio input stopped (%1); trying to reopen it").arg(reason);
+}
+} // namespace
+
+CaptureDevice::CaptureDevice(std::shared_ptr<PortAudioHost> host)
+    : m_host(host ? std::move(host) : std::make_shared<PortAudioHost>()) {}
+
+CaptureDevice::CaptureDevice(QStringList inputs, InputFactory factory)
+    : m_factory(std::move(factory)), m_ownInputs(std::move(inputs)) {}
+
 CaptureDevice::~CaptureDevice() {
     free();
 }
@@ -85,30 +189,20 @@ bool CaptureDevice::init() {
     }
     m_inputs.clear();
     m_fileSound.clear();
-    if (!nullRequested()) {
-        quietAudioLibraries();
-        if (Pa_Initialize() == paNoError) {
-            m_portAudio = true;
-            for (int i = 0; i < Pa_GetDeviceCount(); ++i) {
-                const PaDeviceInfo* device = Pa_GetDeviceInfo(i);
-                if (device && device->maxInputChannels > 0) {
-                    const QString name = QString::fromUtf8(device->name);
-                    m_inputs.push_back({name, typeOf(name), 100, false, i});
-                }
-            }
-            if (m_inputs.empty()) {
-                Pa_Terminate();
-                m_portAudio = false;
-            }
-        }
-    }
+    // The device list is taken and PortAudio let go of at once, so that the output, reopening
+    // a device that was pulled out and plugged back in, can have PortAudio look again.
+    QStringList devices = m_factory ? m_ownInputs : QStringList();
+    if (!m_factory && !nullRequested())
+        devices = m_host->inputDevices();
+    for (const QString& name : devices)
+        m_inputs.push_back({name, typeOf(name), 100, false, true});
     if (m_inputs.empty()) {
         const QString wav = qEnvironmentVariable("HOEDECK_CAPTURE_WAV");
         if (!wav.isEmpty() && !loadSound(wav, m_fileSound, m_error))
             return false;
         m_inputs.push_back(
             {wav.isEmpty() ? QStringLiteral("Null input") : QFileInfo(wav).fileName(), kTypeWave,
-             100, false, -1});
+             100, false, false});
     }
     m_inputs.front().on = true;
     m_initialised = true;
@@ -118,10 +212,6 @@ bool CaptureDevice::init() {
 
 void CaptureDevice::free() {
     stop();
-    if (m_portAudio) {
-        Pa_Terminate();
-        m_portAudio = false;
-    }
     m_inputs.clear();
     m_initialised = false;
 }
@@ -202,58 +292,104 @@ void CaptureDevice::runNullInput(int sampleRate) {
     }
 }
 
-bool CaptureDevice::startDevice(int device, int sampleRate) {
-    m_device = std::make_unique<DeviceStream>();
-    const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
-    m_device->channels = info && info->maxInputChannels >= 2 ? 2 : 1;
-    PaStreamParameters params{};
-    params.device = device;
-    params.channelCount = m_device->channels;
-    params.sampleFormat = paFloat32;
-    params.suggestedLatency = info ? info->defaultLowInputLatency : 0.05;
-    const auto callback = [](const void* input, void*, unsigned long frames,
-                             const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags,
-                             void* self) -> int {
-        auto* stream = static_cast<DeviceStream*>(self);
-        const auto* in = static_cast<const float*>(input);
-        if (!in)
-            return paContinue;
-        if (stream->channels == 2) {
-            stream->ring.push(in, frames);
-        } else {
-            float pair[2];
-            for (unsigned long i = 0; i < frames; ++i) {
-                pair[0] = pair[1] = in[i];
-                stream->ring.push(pair, 1);
-            }
-        }
-        return paContinue;
-    };
-    if (Pa_OpenStream(&m_device->stream, &params, nullptr, sampleRate, 256, paNoFlag, callback,
-                      m_device.get()) != paNoError ||
-        Pa_StartStream(m_device->stream) != paNoError) {
-        if (m_device->stream)
-            Pa_CloseStream(m_device->stream);
-        m_device.reset();
-        return false;
+std::unique_ptr<CaptureInput> CaptureDevice::openInput(const QString& name, int sampleRate,
+                                                       QString& reason) {
+    std::unique_ptr<CaptureInput> input =
+        m_factory ? m_factory(name) : std::make_unique<PortAudioInput>(m_host, name);
+    if (!input) {
+        reason = QStringLiteral("there is no input called \"%1\"").arg(name);
+        return nullptr;
     }
-    m_consumer = std::thread([this] { runConsumer(); });
-    return true;
+    if (!input->start(*m_inputRing, sampleRate, reason))
+        return nullptr;
+    return input;
 }
 
-void CaptureDevice::runConsumer() {
-    std::vector<float> block(1024 * 2);
-    std::vector<std::int16_t> samples(1024 * 2);
-    while (m_running.load()) {
-        const std::size_t got = m_device->ring.pop(block.data(), 1024);
-        if (got == 0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(kPeriodMs / 2));
-            continue;
-        }
+void CaptureDevice::setStatus(const QString& status) {
+    std::lock_guard lock(m_statusMutex);
+    m_status = status;
+}
+
+QString CaptureDevice::status() const {
+    std::lock_guard lock(m_statusMutex);
+    return m_status;
+}
+
+// Takes the input's sound out of its ring and delivers it, and watches the input on the way:
+// one that reports a fault or goes quiet for kStallTime is closed, and silence paced by the
+// clock goes on from the moment its sound stopped, so the recording keeps time with the
+// music. Every second the input is opened again; its sound takes over from the silence as soon
+// as it delivers some.
+void CaptureDevice::runConsumer(QString name, int sampleRate) {
+    using Clock = std::chrono::steady_clock;
+    constexpr std::size_t kBlock = 1024;
+    const auto period = std::size_t(sampleRate * kPeriodMs / 1000);
+    std::vector<float> block(kBlock * 2);
+    std::vector<std::int16_t> samples(std::max(kBlock, period) * 2);
+    const auto deliverRing = [&] {
+        const std::size_t got = m_inputRing->pop(block.data(), kBlock);
         for (std::size_t i = 0; i < got * 2; ++i)
             samples[i] =
                 std::int16_t(std::clamp(std::lround(block[i] * 32767.0f), -32768L, 32767L));
-        deliver(samples.data(), got);
+        if (got)
+            deliver(samples.data(), got);
+        return got;
+    };
+    auto lastSound = Clock::now();
+    bool heard = false;
+    bool lost = false;
+    Clock::time_point silenceFrom, nextRetry;
+    std::uint64_t silenceSent = 0;
+    while (m_running.load()) {
+        const auto now = Clock::now();
+        if (m_input) {
+            QString why = m_input->fault();
+            if (why.isEmpty() && deliverRing()) {
+                lastSound = now;
+                heard = true;
+                if (lost) {
+                    lost = false;
+                    setStatus({});
+                }
+                continue;
+            }
+            if (why.isEmpty() && now - lastSound > (heard ? kStallTime : kFirstSoundTime))
+                why = QStringLiteral("the device stopped sending sound");
+            if (!why.isEmpty()) {
+                m_input->stop();
+                m_input.reset();
+                while (m_running.load() && deliverRing()) {
+                }
+                if (!lost) {
+                    lost = true;
+                    silenceFrom = lastSound;
+                    silenceSent = 0;
+                    nextRetry = now + kRetryInterval;
+                    setStatus(lostText(why));
+                }
+            }
+        }
+        if (lost) {
+            const auto due = std::uint64_t(
+                std::chrono::duration<double>(now - silenceFrom).count() * sampleRate);
+            while (m_running.load() && silenceSent + period <= due) {
+                std::fill(samples.begin(), samples.begin() + std::ptrdiff_t(period * 2), 0);
+                deliver(samples.data(), period);
+                silenceSent += period;
+            }
+            if (!m_input && now >= nextRetry && m_running.load()) {
+                nextRetry = now + kRetryInterval;
+                QString unused;
+                m_input = openInput(name, sampleRate, unused);
+                lastSound = Clock::now();
+                heard = false;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPeriodMs / 2));
+    }
+    if (m_input) {
+        m_input->stop();
+        m_input.reset();
     }
 }
 
@@ -274,13 +410,18 @@ bool CaptureDevice::start(int sampleRate, BufferCallback callback) {
     m_gain = chosen.level;
     m_running = true;
     m_active = true;
-    if (chosen.device >= 0) {
-        if (!startDevice(chosen.device, sampleRate)) {
+    if (chosen.device) {
+        m_inputRing = std::make_unique<RingBuffer>(44100);
+        QString reason;
+        m_input = openInput(chosen.name, sampleRate, reason);
+        if (!m_input) {
             m_running = false;
             m_active = false;
             m_error = AudioError::Start;
             return false;
         }
+        m_consumer =
+            std::thread([this, name = chosen.name, sampleRate] { runConsumer(name, sampleRate); });
     } else {
         m_thread = std::thread([this, sampleRate] { runNullInput(sampleRate); });
     }
@@ -296,12 +437,14 @@ void CaptureDevice::stop() {
         m_thread.join();
     if (m_consumer.joinable() && m_consumer.get_id() != self)
         m_consumer.join();
-    if (m_device) {
-        Pa_StopStream(m_device->stream);
-        Pa_CloseStream(m_device->stream);
-        m_device.reset();
+    // The consumer closes its input on the way out, unless the callback ended the capture from
+    // the consumer itself.
+    if (m_input && !(m_consumer.joinable() && m_consumer.get_id() == self)) {
+        m_input->stop();
+        m_input.reset();
     }
     m_level = 0;
+    setStatus({});
 }
 
 } // namespace hoedeck

@@ -3,24 +3,54 @@
 #include "audioerror.h"
 
 #include <QString>
+#include <QStringList>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
 
 namespace hoedeck {
 
+class PortAudioHost;
+class RingBuffer;
+
+// Where captured sound comes from: a sound card's input, or a stand-in in tests. It pushes
+// stereo float frames into the ring from a thread of its own (the device's callback).
+class CaptureInput {
+public:
+    virtual ~CaptureInput() = default;
+    virtual bool start(RingBuffer& ring, int sampleRate, QString& reason) = 0;
+    // A device that vanished may take a while to let go: called where waiting harms nothing.
+    virtual void stop() = 0;
+    // Why the input cannot go on, empty while it is well. Asked from the capture's own thread.
+    virtual QString fault() const { return {}; }
+};
+
 // The sound card's recording side: its inputs (each with a level and on/off), and capturing
 // 16-bit stereo with a callback per buffer on a thread of its own. Without a capture device
 // (or with HOEDECK_AUDIO=null) a null input paced by a real-time clock delivers silence, or
 // the sound of the file that HOEDECK_CAPTURE_WAV names, so recording works everywhere.
+//
+// An input that reports a fault or stops delivering is noticed on the capture's own thread:
+// silence then keeps the recording's timeline going, status() says so, and the input is
+// opened again every second until it delivers sound.
 class CaptureDevice {
 public:
     // Each captured buffer: 16-bit signed stereo, `bytes` a multiple of 4. False stops.
     using BufferCallback = std::function<bool(const std::int16_t* samples, std::size_t bytes)>;
+    // Opens the input of that name.
+    using InputFactory = std::function<std::unique_ptr<CaptureInput>(const QString& input)>;
+
+    // How long an input may go without delivering before it counts as stopped.
+    static constexpr std::chrono::milliseconds kStallTime{500};
+    // An input just opened may take longer for its first sound.
+    static constexpr std::chrono::milliseconds kFirstSoundTime{1500};
+    static constexpr std::chrono::milliseconds kRetryInterval{1000};
 
     static constexpr std::uint32_t kInputOff = 0x10000;
     static constexpr std::uint32_t kInputOn = 0x20000;
@@ -29,7 +59,11 @@ public:
     static constexpr std::uint32_t kTypeLineIn = 0x02000000;
     static constexpr std::uint32_t kTypeWave = 0x08000000;
 
-    CaptureDevice();
+    // The sound card's inputs through `host` (one of its own when none); the program's output
+    // should share it.
+    explicit CaptureDevice(std::shared_ptr<PortAudioHost> host = {});
+    // Inputs of the caller's own, by name, opened by `factory`, instead of the sound card's.
+    CaptureDevice(QStringList inputs, InputFactory factory);
     ~CaptureDevice();
     CaptureDevice(const CaptureDevice&) = delete;
     CaptureDevice& operator=(const CaptureDevice&) = delete;
@@ -49,6 +83,8 @@ public:
     // Left 0..128 in the low 16 bits, right in the high 16 bits, of the latest buffer.
     std::uint32_t level() const { return m_level.load(); }
     AudioError lastError() const { return m_error; }
+    // "" while well, else "The audio input stopped (<reason>); trying to reopen it".
+    QString status() const;
 
 private:
     struct Input {
@@ -56,16 +92,19 @@ private:
         std::uint32_t type = kTypeWave;
         int level = 100;
         bool on = false;
-        int device = -1; // PortAudio's index; -1 for the null input
+        bool device = false; // a sound card's input, or else the null input
     };
     void deliver(std::int16_t* samples, std::size_t frames);
     void runNullInput(int sampleRate);
-    bool startDevice(int device, int sampleRate);
-    void runConsumer();
+    std::unique_ptr<CaptureInput> openInput(const QString& name, int sampleRate, QString& reason);
+    void runConsumer(QString name, int sampleRate);
+    void setStatus(const QString& status);
 
+    std::shared_ptr<PortAudioHost> m_host;
+    InputFactory m_factory;
+    QStringList m_ownInputs;
     std::vector<Input> m_inputs;
     bool m_initialised = false;
-    bool m_portAudio = false;
     AudioError m_error = AudioError::Ok;
     BufferCallback m_callback;
     std::atomic<bool> m_active{false};
@@ -75,8 +114,11 @@ private:
     std::thread m_thread;
     std::thread m_consumer;
     std::vector<std::int16_t> m_fileSound; // the null input's sound, stereo
-    struct DeviceStream;
-    std::unique_ptr<DeviceStream> m_device;
+    // The input capturing and what it has delivered: the consumer thread's while it runs.
+    std::unique_ptr<RingBuffer> m_inputRing;
+    std::unique_ptr<CaptureInput> m_input;
+    mutable std::mutex m_statusMutex;
+    QString m_status;
 };
 
 } // namespace hoedeck

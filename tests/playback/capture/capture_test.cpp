@@ -1,10 +1,13 @@
 #include "capture.h"
+#include "ringbuffer.h"
 #include "soundfiles.h"
 #include "testsignals.h"
 
 #include <QTemporaryDir>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <thread>
@@ -122,4 +125,167 @@ TEST(Capture, ABadCaptureFileIsRefusedWithAReason) {
     EXPECT_FALSE(damaged.init());
     EXPECT_EQ(damaged.lastError(), AudioError::FileForm);
     qunsetenv("HOEDECK_CAPTURE_WAV");
+}
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+bool waitFor(const std::function<bool()>& done) {
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (!done()) {
+        if (Clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+double secondsSince(Clock::time_point t) {
+    return std::chrono::duration<double>(Clock::now() - t).count();
+}
+
+// A line input a test can pull out and break; every input opened on it shares it.
+struct StandInLine {
+    std::atomic<bool> plugged{true};
+    std::atomic<bool> sending{true};
+    std::mutex mutex;
+    QString fault;
+    std::vector<Clock::time_point> opens;
+
+    std::size_t openCount() {
+        std::lock_guard lock(mutex);
+        return opens.size();
+    }
+    void setFault(const QString& text) {
+        std::lock_guard lock(mutex);
+        fault = text;
+    }
+};
+
+// Sends a steady half-level sound from a thread of its own, paced like a sound card.
+class StandInInput : public CaptureInput {
+public:
+    explicit StandInInput(StandInLine& line) : m_line(line) {}
+    ~StandInInput() override { stop(); }
+    bool start(RingBuffer& ring, int sampleRate, QString& reason) override {
+        {
+            std::lock_guard lock(m_line.mutex);
+            m_line.opens.push_back(Clock::now());
+        }
+        if (!m_line.plugged) {
+            reason = "unplugged";
+            return false;
+        }
+        m_running = true;
+        m_thread = std::thread([this, &ring, sampleRate] {
+            std::vector<float> period(256 * 2, 0.5f);
+            const auto begin = Clock::now();
+            std::uint64_t sent = 0;
+            while (m_running) {
+                for (; sent + 256 <= std::uint64_t(secondsSince(begin) * sampleRate); sent += 256)
+                    if (m_line.sending)
+                        ring.push(period.data(), 256);
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        });
+        return true;
+    }
+    void stop() override {
+        m_running = false;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    QString fault() const override {
+        std::lock_guard lock(m_line.mutex);
+        return m_line.fault;
+    }
+
+private:
+    StandInLine& m_line;
+    std::atomic<bool> m_running{false};
+    std::thread m_thread;
+};
+
+// Capturing from the stand-in line: counts what arrives, sound and silence.
+struct LineCapture {
+    StandInLine line;
+    CaptureDevice device{{"Stand-in line"},
+                         [this](const QString&) { return std::make_unique<StandInInput>(line); }};
+    std::atomic<std::uint64_t> frames{0};
+    std::atomic<std::uint64_t> loud{0};
+    Clock::time_point started;
+
+    void start() {
+        ASSERT_TRUE(device.init());
+        ASSERT_EQ(device.inputName(0), "Stand-in line");
+        started = Clock::now();
+        ASSERT_TRUE(device.start(44100, [this](const std::int16_t* samples, std::size_t bytes) {
+            for (std::size_t i = 0; i < bytes / 4; ++i)
+                if (samples[i * 2] != 0)
+                    ++loud;
+            frames += bytes / 4;
+            return true;
+        }));
+        ASSERT_TRUE(waitFor([&] { return loud > 44100 / 4; }));
+    }
+    // The recording is as long as the time it has run.
+    void expectOnTime() {
+        const double ratio = double(frames) / 44100.0 / secondsSince(started);
+        std::printf("recorded %.3f s a second\n", ratio);
+        EXPECT_NEAR(ratio, 1.0, 0.2);
+    }
+};
+} // namespace
+
+TEST(CaptureWatch, SilenceKeepsTimeWhileAStoppedInputIsReopenedEverySecond) {
+    LineCapture c;
+    c.start();
+    c.line.plugged = false;
+    c.line.sending = false;
+    const auto pulled = Clock::now();
+    ASSERT_TRUE(waitFor([&] {
+        return c.device.status() ==
+               "The audio input stopped (the device stopped sending sound); trying to reopen it";
+    }));
+    std::printf("stall noticed after %.3f s\n", secondsSince(pulled));
+    const std::uint64_t loud = c.loud;
+    ASSERT_TRUE(waitFor([&] { return c.line.openCount() >= 4; }));
+    {
+        std::lock_guard lock(c.line.mutex);
+        for (std::size_t i = 2; i < c.line.opens.size(); ++i)
+            EXPECT_GE(c.line.opens[i] - c.line.opens[i - 1], std::chrono::milliseconds(900));
+    }
+    EXPECT_EQ(c.loud, loud);
+    c.expectOnTime();
+
+    c.line.plugged = true;
+    c.line.sending = true;
+    const auto back = Clock::now();
+    ASSERT_TRUE(waitFor([&] { return c.loud > loud; }));
+    const double recovery = secondsSince(back);
+    std::printf("the input sounded again %.3f s after it came back\n", recovery);
+    EXPECT_LT(recovery, 3.0);
+    EXPECT_EQ(c.device.status(), "");
+    c.expectOnTime();
+    c.device.stop();
+}
+
+TEST(CaptureWatch, AFaultyInputIsShownWithItsReasonUntilItWorksAgain) {
+    LineCapture c;
+    c.start();
+    c.line.setFault("the stand-in line broke");
+    ASSERT_TRUE(waitFor([&] {
+        return c.device.status() ==
+               "The audio input stopped (the stand-in line broke); trying to reopen it";
+    }));
+    // Opened again but still broken, it is not listened to.
+    const std::uint64_t loud = c.loud;
+    ASSERT_TRUE(waitFor([&] { return c.line.openCount() >= 3; }));
+    EXPECT_EQ(c.loud, loud);
+    EXPECT_TRUE(c.device.isActive());
+
+    c.line.setFault({});
+    ASSERT_TRUE(waitFor([&] { return c.loud > loud; }));
+    EXPECT_TRUE(waitFor([&] { return c.device.status().isEmpty(); }));
+    c.device.stop();
+    EXPECT_FALSE(c.device.isActive());
 }
