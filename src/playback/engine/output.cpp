@@ -1,5 +1,6 @@
 #include "output.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <dlfcn.h>

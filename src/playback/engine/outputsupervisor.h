@@ -26,7 +26,8 @@ class OutputSupervisor {
 public:
     // Makes a device output for a device name ("" = the default output). Tests pass stand-ins.
     using DeviceFactory = std::function<std::unique_ptr<AudioOutput>(const QString& device)>;
-    // Told of every change of status(), on the watching thread.
+    // Told of every change of status(), on the watching thread (or the one calling start() or
+    // stop()); it must not call stop().
     using StatusCallback = std::function<void(const QString& status)>;
 
     // An empty factory opens PortAudio's devices through `host` (one of its own when none).

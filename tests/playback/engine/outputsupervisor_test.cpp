@@ -430,3 +430,27 @@ TEST(RingGate, OutputsPullingAtOnceTakeEachFrameOnce) {
     for (std::uint32_t i = 0; i < pushed; ++i)
         ASSERT_EQ(all[i], i) << i;
 }
+
+// The real sound card where there is one: a device that is not there gives way to the default
+// output, and with no card at all to the clock, each with its reason.
+TEST(OutputSupervisorPortAudio, AMissingDeviceGivesWayToTheDefaultOrTheClock) {
+    RingBuffer ring(8192);
+    OutputSupervisor supervisor(ring, kRate);
+    QString reason;
+    const bool opened = supervisor.start(true, "No such card", &reason);
+    EXPECT_EQ(supervisor.device(), "No such card");
+    EXPECT_EQ(supervisor.status(), "");
+    if (opened) {
+        EXPECT_NE(supervisor.name(), "Null output");
+        EXPECT_TRUE(supervisor.deviceNames().contains(supervisor.name()));
+    } else {
+        EXPECT_TRUE(reason.startsWith("there is no output device called \"No such card\"; "))
+            << reason.toStdString();
+        EXPECT_EQ(supervisor.name(), "Null output");
+        const std::vector<float> tenth(4410 * 2, 0.5f);
+        ring.push(tenth.data(), 4410);
+        EXPECT_TRUE(waitFor([&] { return supervisor.framesPlayed() == 4410; }));
+    }
+    supervisor.stop();
+    EXPECT_EQ(supervisor.name(), "");
+}
