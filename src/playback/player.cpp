@@ -322,25 +322,34 @@ void Player::installLoopSyncs() {
 }
 
 // Runs on the mixer thread at the frame where the playing copy reaches the loop end: the other
-// copy takes over from the loop start while the first fades out past the end, never cut.
+// copy takes over from the loop start while the first fades out past the end, never cut. The
+// engine brings a copy that starts in the middle of its sound in from silence over a few
+// milliseconds, and turns every volume change into a short ramp, so the seam has no step in
+// it; the copy that fades out stops once it is silent instead of playing on unheard.
 void Player::switchCopies(Handle source, Handle target, int targetChannel) {
     if (!playToEnd.load()) {
         const float start = m_loopStartCopy.load();
         m_engine.channelSetPosition(target, m_engine.channelSeconds2Bytes(target, start));
-        const int v = volume.load();
-        if (!hardLoop.load()) {
-            m_engine.channelSetAttributes(source, -1, int(v / 1.5), AudioEngine::kPanUnchanged);
-            m_engine.channelSetAttributes(target, -1, int(v / 1.5), AudioEngine::kPanUnchanged);
-        }
-        if (hardLoop.load()) {
-            // A cut, over a few milliseconds: two waveforms joined at an arbitrary sample
-            // click, and a dance floor hears a click at every seam.
-            m_engine.channelSetAttributes(target, -1, 0, AudioEngine::kPanUnchanged);
-            m_engine.channelSlideAttributes(target, -1, v, AudioEngine::kPanUnchanged, kCutMs);
-            m_engine.channelSlideAttributes(source, -1, 0, AudioEngine::kPanUnchanged, kCutMs);
+        constexpr int pan = AudioEngine::kPanUnchanged, rate = AudioEngine::kRateUnchanged;
+        constexpr int stop = AudioEngine::kVolumeSlideToStop;
+        AudioEngine::Slide fade;
+        if (m_engine.channelGetSlide(source, fade) && fade.stops) {
+            // The caller is fading the music out: the loop goes on at the level the fade has
+            // reached and both copies fade to silence together. Bringing the other copy back
+            // to full volume would undo the fade.
+            AudioEngine::Attributes now;
+            m_engine.channelGetAttributes(source, now);
+            m_engine.channelSetAttributes(target, rate, now.volume, pan);
+            m_engine.channelSlideAttributes(target, rate, stop, pan, fade.remainingMs);
+        } else if (hardLoop.load()) {
+            m_engine.channelSetAttributes(target, rate, volume.load(), pan);
+            m_engine.channelSlideAttributes(source, rate, stop, pan, kCutMs);
         } else {
-            m_engine.channelSlideAttributes(target, -1, v, AudioEngine::kPanUnchanged, 2000);
-            m_engine.channelSlideAttributes(source, -1, 0, AudioEngine::kPanUnchanged, 4000);
+            const int v = volume.load();
+            m_engine.channelSetAttributes(source, rate, int(v / 1.5), pan);
+            m_engine.channelSetAttributes(target, rate, int(v / 1.5), pan);
+            m_engine.channelSlideAttributes(target, rate, v, pan, 2000);
+            m_engine.channelSlideAttributes(source, rate, stop, pan, 4000);
         }
         m_engine.streamPlay(target, false);
         activeChannel = targetChannel;

@@ -1,17 +1,20 @@
 #include "audioengine.h"
 
+#include "bpmworker.h"
 #include "decodedfile.h"
+#include "enginecore.h"
+#include "mixer.h"
 #include "output.h"
+#include "outputsupervisor.h"
 #include "ringbuffer.h"
 #include "stream.h"
-#include "wavwriter.h"
+#include "taps.h"
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <mutex>
-#include <soundtouch/SoundTouch.h>
 #include <thread>
 #include <unordered_map>
 
@@ -35,38 +38,68 @@ void ok() {
 constexpr std::size_t kBlockFrames = 256;  // a mixer block: 5.8 ms
 constexpr std::size_t kRingFrames = 8192;  // room in the ring
 constexpr std::size_t kAheadFrames = 1024; // how far the mixer keeps ahead: 23 ms
-constexpr std::int64_t kFeedFrames = 2048; // source frames given to a tempo stream at a time
+constexpr std::size_t kWavCopyFrames = 44100 * 2;
+
+double tempoSpeed(float tempo, int rate) {
+    return (1.0 + tempo / 100.0) * rate / AudioEngine::kSampleRate;
+}
 } // namespace
 
 class AudioEngine::Impl {
 public:
-    explicit Impl(Output mode) : mode(mode), files(mode == Output::Offline), ring(kRingFrames) {
-        mixA.resize(kBlockFrames * 4 * 2);
-        voiceBuffer.resize(kBlockFrames * 4 * 2);
-        source.resize(std::max<std::size_t>(kBlockFrames * 8, kFeedFrames) * 2 + 64);
-        fired.reserve(8);
-        reports.reserve(8);
-        before.reserve(16);
-    }
+    Impl(Output mode, DeviceFactory devices)
+        : mode(mode), devices(std::move(devices)), files(mode == Output::Offline),
+          ring(kRingFrames), mixer(core) {}
 
     Output mode;
+    DeviceFactory devices;
     DecodedFileCache files;
-    mutable std::recursive_mutex mutex;
+    EngineCore core;
+    RingBuffer ring;
+    Mixer mixer;
+    std::shared_ptr<PortAudioHost> host = std::make_shared<PortAudioHost>();
+    std::unique_ptr<OutputSupervisor> output;
+    QString device;
+    std::thread mixerThread;
+    std::atomic<bool> running{false};
+    std::atomic<std::size_t> ahead{kAheadFrames};
+    bool started = false;
+    std::unique_ptr<BpmWorker> bpm;
+    std::shared_ptr<OutputTap> wavTap;
+    TapWavWriter wavCopy;
+
+    // Callers' side, under core.mutex.
     std::unordered_map<Handle, std::shared_ptr<Stream>> streams;
-    std::unordered_map<Handle, Handle> outputs;     // tempo output -> its stream
-    std::unordered_map<Handle, Handle> owners;      // sync or effect -> its stream
-    std::vector<std::shared_ptr<Stream>> graveyard; // freed on the mixer, released elsewhere
+    std::unordered_map<Handle, Handle> outputs; // tempo output -> its stream
+    std::unordered_map<Handle, Handle> owners;  // sync or effect -> its stream
     Handle nextHandle = 1;
 
-    RingBuffer ring;
-    std::unique_ptr<AudioOutput> output;
-    std::unique_ptr<WavWriter> tap;
-    std::thread mixer;
-    std::atomic<bool> running{false};
-    bool started = false;
+    // Holds the engine's lock for one call; what the mixer let go of is released after it.
+    class Locked {
+    public:
+        explicit Locked(Impl& impl) : m_lock(impl.core.mutex) { impl.collect(m_garbage); }
 
-    // Mixer-thread scratch, allocated once.
-    std::vector<float> mixA, voiceBuffer, source;
+    private:
+        std::vector<std::shared_ptr<void>> m_garbage; // destroyed after the lock is let go
+        std::unique_lock<std::mutex> m_lock;
+    };
+
+    // With the lock held: takes what the mixer let go of, and frees one-shot sounds that
+    // have played out.
+    void collect(std::vector<std::shared_ptr<void>>& garbage) {
+        if (!core.retired.empty()) {
+            garbage.reserve(EngineCore::kRetiredCapacity);
+            garbage.swap(core.retired);
+        }
+        if (core.ended.exchange(false, std::memory_order_acquire)) {
+            std::vector<Handle> done;
+            for (const auto& [h, s] : streams)
+                if (s->control.autoFree && s->published.ended.load(std::memory_order_relaxed))
+                    done.push_back(h);
+            for (const Handle h : done)
+                eraseStream(h);
+        }
+    }
 
     Handle newHandle() {
         Handle h = nextHandle++;
@@ -90,294 +123,167 @@ public:
         return nullptr;
     }
 
-    // The voice a handle plays through: a plain stream's own, or a tempo stream's output.
-    Voice* voiceOf(Stream& s, bool isOutput) {
-        if (s.tempo && (isOutput || s.isDecode()))
-            return isOutput ? &s.tempo->voice : nullptr;
-        return s.isDecode() ? nullptr : &s.voice;
+    static bool isTempo(const Stream& s) { return s.control.tempoOutput != 0; }
+
+    // Whether a handle plays: a plain stream, or a tempo stream's output.
+    static bool hasVoice(const Stream& s, bool isOutput) {
+        return isTempo(s) ? isOutput : !s.isDecode();
     }
 
-    // A new stream of a decoded file under a new handle.
-    Handle addStream(std::shared_ptr<DecodedFile> file, std::uint32_t flags) {
+    bool pending(std::uint64_t seq) const {
+        return seq > core.appliedSeq.load(std::memory_order_acquire);
+    }
+
+    bool playing(const Stream& s) const {
+        return pending(s.control.playSeq) ? s.control.playing
+                                          : s.published.playing.load(std::memory_order_acquire);
+    }
+
+    // Where the listener is in the stream's source, in frames.
+    double position(const Stream& s) const {
+        if (s.isDecode() && !isTempo(s))
+            return s.control.decodePosition;
+        if (pending(s.control.positionSeq))
+            return s.control.position;
+        const double mixed = s.published.position.load(std::memory_order_relaxed);
+        // A sync procedure asks where the mixer is; everyone else hears the queued sound
+        // first.
+        if (Mixer::mixing() || !playing(s))
+            return mixed;
+        const double queued = double(ring.available()) * s.published.speed.load();
+        return std::max(s.published.runStart.load(std::memory_order_relaxed), mixed - queued);
+    }
+
+    // A new stream of a decoded file under a new handle; `prepare` sets what it starts with.
+    template <typename Prepare>
+    Handle addStream(std::shared_ptr<DecodedFile> file, std::uint32_t flags, Prepare&& prepare) {
         auto stream = std::make_shared<Stream>();
         stream->flags = flags;
         stream->file = std::move(file);
-        stream->rate = stream->file->sampleRate();
-        std::lock_guard lock(mutex);
+        stream->control.rate = stream->file->sampleRate();
+        stream->render.speed = double(stream->control.rate) / kSampleRate;
+        stream->published.speed.store(stream->render.speed);
+        prepare(*stream);
+        Locked lock(*this);
         stream->handle = newHandle();
         streams[stream->handle] = stream;
+        core.push(Command::Op::Add, stream.get());
         return stream->handle;
     }
 
-    // Plays a new stream once from its start at the volume, then frees it.
-    Handle startSample(Handle h, int volume) {
-        if (!h)
-            return 0;
-        std::lock_guard lock(mutex);
-        Stream* s = find(h);
-        s->autoFree = true;
-        s->voice.volume = std::clamp(volume, 0, 100) / 100.0f;
-        s->voice.playing = true;
-        return h;
-    }
-
-    // The equaliser band of an effect handle, with the lock held.
-    FxBand* findFx(Handle fx) {
-        auto owner = owners.find(fx);
-        Stream* s = owner == owners.end() ? nullptr : find(owner->second);
-        if (!s)
-            return nullptr;
-        for (FxBand& band : s->fx)
-            if (band.handle == fx)
-                return &band;
-        return nullptr;
-    }
-
-    // Removes the sync or effect of that handle from a stream's list.
-    template <typename T> bool removeOwned(std::vector<T>& list, Handle item) {
-        const auto it =
-            std::find_if(list.begin(), list.end(), [&](const T& x) { return x.handle == item; });
-        if (it == list.end())
-            return false;
-        list.erase(it);
-        owners.erase(item);
-        return true;
-    }
-
-    void releaseGraveyard() {
-        std::vector<std::shared_ptr<Stream>> dead;
-        {
-            std::lock_guard lock(mutex);
-            dead.swap(graveyard);
-        }
-    }
-
-    void eraseStream(Handle h, bool onMixer) {
+    // Takes a stream out of the handle tables; the mixer lets go of it, then a caller frees it.
+    void eraseStream(Handle h) {
         auto it = streams.find(h);
         if (it == streams.end())
             return;
-        for (const Sync& sync : it->second->syncs)
-            owners.erase(sync.handle);
-        for (const FxBand& fx : it->second->fx)
-            owners.erase(fx.handle);
-        if (it->second->tempo)
-            outputs.erase(it->second->tempo->output);
-        if (onMixer)
-            graveyard.push_back(std::move(it->second));
+        Stream& s = *it->second;
+        for (const auto& sync : *s.control.syncs)
+            owners.erase(sync->handle);
+        for (const auto& fx : s.control.fx)
+            owners.erase(fx.first);
+        if (s.control.tempoOutput)
+            outputs.erase(s.control.tempoOutput);
+        if (s.control.bpm && bpm)
+            bpm->remove(s.control.bpm);
+        core.push(Command::Op::Remove, &s).payload = std::move(it->second);
         streams.erase(it);
     }
 
-    // --- Mixing -------------------------------------------------------------------------
-
-    struct Fired {
-        AudioEngine::SyncProc proc;
-        Handle sync;
-        Handle stream;
-    };
-    struct BpmReport {
-        AudioEngine::BpmProc proc;
-        Handle stream;
-        float bpm;
-    };
-
-    // Renders a plain stream's next `frames` output frames into voiceBuffer; returns the
-    // frames that carry sound (the rest is silence).
-    std::size_t renderPlain(Stream& s, std::size_t frames) {
-        float* out = voiceBuffer.data();
-        std::fill(out, out + frames * 2, 0.0f);
-        const double step = double(s.rate) / kSampleRate;
-        const int ch = s.channels();
-        const std::int64_t length = s.frames();
-        const bool complete = s.file->complete();
-        std::size_t done = 0;
-        while (done < frames) {
-            const auto first = std::int64_t(std::floor(s.pos));
-            if (complete && first >= length) {
-                s.voice.playing = false;
-                break;
-            }
-            const std::size_t want = std::min<std::size_t>(frames - done, kBlockFrames);
-            // Source frames this piece needs, with one more for interpolation.
-            const auto need =
-                std::int64_t(std::ceil((s.pos - double(first)) + step * double(want))) + 2;
-            const std::int64_t got =
-                s.file->read(first, source.data(),
-                             std::min<std::int64_t>(need, std::int64_t(source.size() / 2)));
-            if (got <= 0)
-                break; // not decoded yet: wait without moving
-            std::size_t i = 0;
-            for (; i < want; ++i) {
-                const double at = s.pos - double(first);
-                const auto idx = std::int64_t(at);
-                if (idx + 1 >= got && !(complete && first + idx + 1 >= length && idx < got))
-                    break;
-                const double frac = at - double(idx);
-                for (int c = 0; c < 2; ++c) {
-                    const int sc = ch == 1 ? 0 : c;
-                    const float a = source[size_t(idx * ch + sc)];
-                    const float b = idx + 1 < got ? source[size_t((idx + 1) * ch + sc)] : 0.0f;
-                    out[(done + i) * 2 + size_t(c)] = frac == 0.0 ? a : float(a + (b - a) * frac);
-                }
-                s.pos += step;
-            }
-            done += i;
-            if (i < want)
-                break;
-        }
-        for (FxBand& band : s.fx)
-            band.filter.process(out, done, 2);
-        s.voice.applyVolume(out, done);
-        s.voice.meter(out, done);
-        return done;
+    void setSyncs(Stream& s, std::shared_ptr<SyncList> list) {
+        s.control.syncs = list;
+        core.push(Command::Op::Syncs, &s).payload = std::move(list);
     }
 
-    std::size_t renderTempo(Stream& s, std::size_t frames, std::vector<BpmReport>& reports) {
-        TempoState& t = *s.tempo;
-        float* out = voiceBuffer.data();
-        std::fill(out, out + frames * 2, 0.0f);
-        const int ch = s.channels();
-        std::size_t done = 0;
-        int guard = 0;
-        while (done < frames && guard++ < 64) {
-            const std::size_t ready = t.st->numSamples();
-            if (ready > 0) {
-                // SoundTouch gives the file's channels; the mix is stereo.
-                const std::size_t take = std::min(frames - done, ready);
-                if (ch == 2) {
-                    done += t.st->receiveSamples(out + done * 2, uint(take));
-                    continue;
-                }
-                float* dst = source.data();
-                const auto got =
-                    t.st->receiveSamples(dst, uint(std::min<std::size_t>(take, source.size() / 2)));
-                for (std::size_t i = 0; i < got; ++i)
-                    for (int c = 0; c < 2; ++c)
-                        out[(done + i) * 2 + size_t(c)] =
-                            dst[i * size_t(ch) + size_t(ch == 1 ? 0 : c)];
-                done += got;
-                continue;
-            }
-            const auto at = std::int64_t(s.pos);
-            const std::int64_t got = s.file->read(at, source.data(), kFeedFrames);
-            if (got > 0) {
-                t.st->putSamples(source.data(), uint(got));
-                if (t.bpmLive) {
-                    t.bpmLive->feed(source.data(), std::size_t(got));
-                    if (t.bpmLive->seconds() >= t.bpmPeriod) {
-                        s.detectedBpm = float(t.bpmLive->bpm());
-                        reports.push_back({t.bpmProc, s.handle, s.detectedBpm});
-                        t.bpmLive->clear();
-                    }
-                }
-                s.pos = double(at + got);
-            } else if (s.file->complete() && at >= s.frames()) {
-                if (!t.flushed) {
-                    t.st->flush();
-                    t.flushed = true;
-                    continue;
-                }
-                t.voice.playing = false;
-                break;
-            } else {
-                break; // waiting for the decoder
-            }
+    void setFx(Stream& s) {
+        auto chain = std::make_shared<FxChain>();
+        for (const auto& [handle, eq] : s.control.fx) {
+            FxBand& band = chain->emplace_back();
+            band.handle = handle;
+            band.filter.setPeaking(kSampleRate, eq.centre, dsp::semitonesToOctaves(eq.bandwidth),
+                                   eq.gain);
         }
-        if (t.eqOn)
-            dsp::PeakingFilter::processStereoChain(t.filters.data(), int(t.filters.size()), out,
-                                                   done);
-        t.voice.applyVolume(out, done);
-        t.voice.meter(out, done);
-        return done;
+        core.push(Command::Op::Fx, &s).payload = std::move(chain);
     }
 
-    // Output frames until the first sync of a playing plain stream would be passed.
-    std::size_t framesToNextSync(std::size_t limit) const {
-        std::size_t next = limit;
-        for (const auto& [h, s] : streams) {
-            if (s->tempo || s->isDecode() || !s->voice.playing || s->syncs.empty())
-                continue;
-            const double step = double(s->rate) / kSampleRate;
-            if (step <= 0)
-                continue;
-            for (const Sync& sync : s->syncs) {
-                const double ahead = double(sync.frame) - s->pos;
-                if (ahead <= 0)
-                    continue;
-                const auto k = std::size_t(std::ceil(ahead / step - 1e-9));
-                if (k >= 1 && k < next)
-                    next = k;
-            }
-        }
-        return next;
+    void setTempo(Stream& s) {
+        Command& c = core.push(Command::Op::Tempo, &s);
+        c.a = s.control.tempo;
+        c.i = s.control.rate;
+        c.b = s.control.pitch;
     }
 
-    // Mixes one block; syncs split it at their exact frame and run between the parts, so what
-    // they start sounds from that very frame.
-    std::vector<Fired> fired;
-    std::vector<BpmReport> reports;
-    std::vector<std::pair<Stream*, double>> before;
+    void setVolume(Stream& s, float volume) {
+        Command& c = core.push(Command::Op::Volume, &s);
+        c.a = volume;
+        s.control.volumeSeq = c.seq;
+        s.control.volume = volume;
+    }
 
-    void mixBlock(float* out, std::size_t frames) {
-        fired.clear();
-        reports.clear();
-        std::fill(out, out + frames * 2, 0.0f);
-        std::size_t done = 0;
-        while (done < frames) {
-            const std::size_t part = framesToNextSync(frames - done);
-            before.clear();
-            for (auto& [h, s] : streams) {
-                if (s->tempo) {
-                    if (!s->tempo->voice.playing)
-                        continue;
-                    const std::size_t n = renderTempo(*s, part, reports);
-                    for (std::size_t i = 0; i < n * 2; ++i)
-                        out[done * 2 + i] += voiceBuffer[i];
-                } else if (!s->isDecode() && s->voice.playing) {
-                    before.emplace_back(s.get(), s->pos);
-                    const std::size_t n = renderPlain(*s, part);
-                    for (std::size_t i = 0; i < n * 2; ++i)
-                        out[done * 2 + i] += voiceBuffer[i];
-                }
-            }
-            done += part;
-            for (const auto& [s, from] : before)
-                for (const Sync& sync : s->syncs)
-                    if (from < double(sync.frame) && s->pos >= double(sync.frame))
-                        fired.push_back({sync.proc, sync.handle, s->handle});
-            for (Fired& f : fired)
-                if (f.proc)
-                    f.proc(f.sync, f.stream);
-            fired.clear();
+    void play(Stream& s, bool restart) {
+        Command& c = core.push(Command::Op::Play, &s);
+        c.flag = restart;
+        s.control.playSeq = c.seq;
+        s.control.playing = true;
+        if (restart) {
+            s.control.positionSeq = c.seq;
+            s.control.position = 0;
         }
-        for (auto& [h, s] : streams)
-            if (!s->voice.playing && !(s->tempo && s->tempo->voice.playing))
-                s->voice.level.store(0, std::memory_order_relaxed);
-        // One-shot sounds that ended go.
-        std::vector<Handle> ended;
-        for (auto& [h, s] : streams)
-            if (s->autoFree && !s->voice.playing)
-                ended.push_back(h);
-        for (Handle h : ended)
-            eraseStream(h, true);
-        for (BpmReport& r : reports)
-            if (r.proc)
-                r.proc(r.stream, r.bpm);
+    }
+
+    // Plays a new stream once from its start at the volume, from a mixed frame, then frees it.
+    Handle startSample(std::shared_ptr<DecodedFile> file, int volume, std::uint64_t at) {
+        if (!file)
+            return 0;
+        const float v = std::clamp(volume, 0, 100) / 100.0f;
+        const Handle h = addStream(std::move(file), 0, [&](Stream& s) {
+            s.control.autoFree = true;
+            s.control.volume = v;
+            s.render.voice.volume = s.render.voice.gain = v;
+            s.published.volume.store(v);
+        });
+        Locked lock(*this);
+        Stream* s = find(h);
+        core.push(Command::Op::StartAt, s).frame = at;
+        play(*s, false);
+        return h;
     }
 
     void mixerLoop() {
         std::vector<float> block(kBlockFrames * 2);
         while (running.load(std::memory_order_relaxed)) {
-            if (ring.available() >= kAheadFrames || ring.space() < kBlockFrames) {
-                std::this_thread::sleep_for(std::chrono::microseconds(700));
+            if (ring.available() >= ahead.load(std::memory_order_relaxed) ||
+                ring.space() < kBlockFrames) {
+                std::this_thread::sleep_for(std::chrono::microseconds(500));
                 continue;
             }
-            {
-                std::lock_guard lock(mutex);
-                mixBlock(block.data(), kBlockFrames);
-            }
-            if (tap)
-                tap->write(block.data(), kBlockFrames);
+            mixer.mix(block.data(), kBlockFrames);
             ring.push(block.data(), kBlockFrames);
+        }
+    }
+
+    // Keeps the mixer ahead of what the device takes at a time.
+    void updateAhead() {
+        if (output)
+            ahead.store(std::max<std::size_t>(kAheadFrames, std::size_t(output->bufferFrames()) +
+                                                                2 * kBlockFrames));
+    }
+
+    // Drops every stream, tap and command; only while nothing mixes.
+    void clearAll() {
+        std::vector<std::shared_ptr<void>> garbage;
+        std::unordered_map<Handle, std::shared_ptr<Stream>> gone;
+        std::vector<Command> queue;
+        {
+            std::lock_guard lock(core.mutex);
+            garbage.swap(core.retired);
+            core.retired.reserve(EngineCore::kRetiredCapacity);
+            gone.swap(streams);
+            queue.swap(core.queue);
+            core.queue.reserve(1024);
+            outputs.clear();
+            owners.clear();
+            core.appliedSeq.store(core.seq);
+            mixer.reset();
         }
     }
 };
@@ -390,45 +296,44 @@ AudioEngine::Output AudioEngine::outputFromEnvironment() {
                : Output::Device;
 }
 
-AudioEngine::AudioEngine(Output output) : m(std::make_unique<Impl>(output)) {}
+AudioEngine::AudioEngine(Output output, DeviceFactory devices)
+    : m(std::make_unique<Impl>(output, std::move(devices))) {}
 
 AudioEngine::~AudioEngine() {
     free();
+    if (m->mixerThread.joinable())
+        m->mixerThread.join();
 }
 
 bool AudioEngine::start(QString* reason) {
     if (m->started)
         return fail(AudioError::Already);
+    if (m->mixerThread.joinable()) // freed from a sync procedure
+        m->mixerThread.join();
     m->started = true;
     ok();
     if (m->mode == Output::Offline)
         return true;
-    bool deviceOk = true;
+    m->output = std::make_unique<OutputSupervisor>(m->ring, kSampleRate, m->devices, m->host);
     QString why;
-    if (m->mode == Output::Device) {
-        m->output = makePortAudioOutput();
-        if (!m->output->start(m->ring, kSampleRate, why)) {
-            deviceOk = false;
-            m->mode = Output::Null;
-        }
-    }
-    if (m->mode == Output::Null) {
-        m->output = makeNullOutput();
-        QString unused;
-        m->output->start(m->ring, kSampleRate, unused);
-    }
+    const bool deviceOk = m->output->start(m->mode == Output::Device, m->device, &why);
+    if (!deviceOk)
+        m->mode = Output::Null;
+    m->updateAhead();
     const QString wav = qEnvironmentVariable("HOEDECK_OUTPUT_WAV");
     if (!wav.isEmpty()) {
-        m->tap = std::make_unique<WavWriter>();
-        if (!m->tap->open(wav, kSampleRate)) {
+        m->wavTap = tapOpen(kWavCopyFrames);
+        if (!m->wavCopy.start(wav, kSampleRate, m->wavTap)) {
             if (!why.isEmpty())
                 why += "; ";
             why += QStringLiteral("the output copy \"%1\" cannot be written").arg(wav);
-            m->tap.reset();
+            tapClose(m->wavTap);
+            m->wavTap.reset();
         }
     }
     m->running = true;
-    m->mixer = std::thread([this] { m->mixerLoop(); });
+    m->mixerThread = std::thread([this] { m->mixerLoop(); });
+    raisePriority(m->mixerThread, kMixerPriority);
     if (reason)
         *reason = why;
     if (!deviceOk)
@@ -437,18 +342,30 @@ bool AudioEngine::start(QString* reason) {
 }
 
 void AudioEngine::free() {
-    if (m->running.exchange(false) && m->mixer.joinable())
-        m->mixer.join();
+    if (Mixer::mixing()) {
+        // From a sync procedure: the mixer cannot wait for itself. It stops after this block
+        // and lets every stream go; the thread is joined by the next start or the destructor.
+        m->running = false;
+        Impl::Locked lock(*m);
+        std::vector<Handle> all;
+        for (const auto& entry : m->streams)
+            all.push_back(entry.first);
+        for (const Handle h : all)
+            m->eraseStream(h);
+        m->started = false;
+        return;
+    }
+    m->running = false;
+    if (m->mixerThread.joinable())
+        m->mixerThread.join();
+    m->wavCopy.stop();
+    m->wavTap.reset();
     if (m->output) {
         m->output->stop();
         m->output.reset();
     }
-    m->tap.reset();
-    std::lock_guard lock(m->mutex);
-    m->streams.clear();
-    m->outputs.clear();
-    m->owners.clear();
-    m->graveyard.clear();
+    m->bpm.reset();
+    m->clearAll();
     m->started = false;
 }
 
@@ -470,18 +387,44 @@ int AudioEngine::outputBufferFrames() const {
 int AudioEngine::queuedFrames() const {
     return int(m->ring.available());
 }
+std::uint64_t AudioEngine::mixedFrames() const {
+    return m->core.mixed.load(std::memory_order_acquire);
+}
 AudioError AudioEngine::errorGetCode() const {
     return t_lastError;
 }
 
+QStringList AudioEngine::outputDevices() const {
+    if (m->output)
+        return m->output->deviceNames();
+    return m->mode == Output::Offline ? QStringList() : m->host->outputDevices();
+}
+QString AudioEngine::outputDevice() const {
+    return m->device;
+}
+void AudioEngine::setOutputDevice(const QString& device) {
+    m->device = device;
+    if (m->output)
+        m->output->setDevice(device);
+}
+QString AudioEngine::outputStatus() const {
+    if (!m->output)
+        return {};
+    m->updateAhead();
+    return m->output->status();
+}
+std::shared_ptr<PortAudioHost> AudioEngine::portAudioHost() const {
+    return m->host;
+}
+
 Handle AudioEngine::streamCreateFile(const QString& path, std::uint32_t flags) {
-    m->releaseGraveyard();
+    { Impl::Locked collect(*m); }
     AudioError error = AudioError::Ok;
     auto file = m->files.open(path, error);
     if (!file)
         return fail(error, Handle(0));
     ok();
-    return m->addStream(std::move(file), flags);
+    return m->addStream(std::move(file), flags, [](Stream&) {});
 }
 
 Handle AudioEngine::streamCreateMemory(const QByteArray& image, std::uint32_t flags) {
@@ -490,78 +433,62 @@ Handle AudioEngine::streamCreateMemory(const QByteArray& image, std::uint32_t fl
     if (!file)
         return fail(error, Handle(0));
     ok();
-    return m->addStream(std::move(file), flags);
+    return m->addStream(std::move(file), flags, [](Stream&) {});
 }
 
 bool AudioEngine::streamFree(Handle h) {
-    std::shared_ptr<Stream> keep; // released after the lock
-    {
-        std::lock_guard lock(m->mutex);
-        Handle id = h;
-        if (auto it = m->outputs.find(h); it != m->outputs.end())
-            id = it->second;
-        auto it = m->streams.find(id);
-        if (it == m->streams.end())
-            return fail(AudioError::Handle);
-        keep = it->second;
-        m->eraseStream(id, false);
-    }
-    m->releaseGraveyard();
+    Impl::Locked lock(*m);
+    Handle id = h;
+    if (auto it = m->outputs.find(h); it != m->outputs.end())
+        id = it->second;
+    if (!m->streams.count(id))
+        return fail(AudioError::Handle);
+    m->eraseStream(id);
     ok();
     return true;
 }
 
 bool AudioEngine::streamPlay(Handle h, bool restart) {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     bool isOutput = false;
     Stream* s = m->find(h, &isOutput);
     if (!s)
         return fail(AudioError::Handle);
-    Voice* voice = m->voiceOf(*s, isOutput);
-    if (!voice)
+    if (!Impl::hasVoice(*s, isOutput))
         return fail(AudioError::Decode);
-    if (restart) {
-        s->pos = 0;
-        if (s->tempo) {
-            s->tempo->st->clear();
-            s->tempo->flushed = false;
-        }
-    }
-    voice->playing = true;
+    m->play(*s, restart);
     ok();
     return true;
 }
 
 bool AudioEngine::channelStop(Handle h) {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     bool isOutput = false;
     Stream* s = m->find(h, &isOutput);
     if (!s)
         return fail(AudioError::Handle);
-    if (Voice* voice = m->voiceOf(*s, isOutput)) {
-        voice->playing = false;
-        voice->sliding = false;
+    if (Impl::hasVoice(*s, isOutput)) {
+        const Command& c = m->core.push(Command::Op::Stop, s);
+        s->control.playSeq = c.seq;
+        s->control.playing = false;
     }
     ok();
     return true;
 }
 
 bool AudioEngine::channelIsActive(Handle h) const {
-    std::lock_guard lock(m->mutex);
-    bool isOutput = false;
-    Stream* s = m->find(h, &isOutput);
+    Impl::Locked lock(*m);
+    Stream* s = m->find(h);
     if (!s)
         return fail(AudioError::Handle);
     ok();
-    if (s->tempo)
-        return isOutput ? s->tempo->voice.playing : s->tempo->voice.playing;
-    if (s->isDecode())
-        return !(s->file->complete() && s->pos >= double(s->frames()));
-    return s->voice.playing;
+    if (s->isDecode() && !Impl::isTempo(*s))
+        return !(s->file->complete() && s->control.decodePosition >= double(s->frames()));
+    return m->playing(*s);
 }
 
 std::uint64_t AudioEngine::streamGetLength(Handle h) const {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
     if (!s)
         return fail(AudioError::Handle, std::uint64_t(-1));
@@ -570,33 +497,37 @@ std::uint64_t AudioEngine::streamGetLength(Handle h) const {
 }
 
 std::uint64_t AudioEngine::channelGetPosition(Handle h) const {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
     if (!s)
         return fail(AudioError::Handle, std::uint64_t(-1));
     ok();
-    return std::uint64_t(std::max(0.0, std::floor(s->heardPosition()))) * s->bytesPerFrame();
+    // A hair below a whole frame through rounding is that frame.
+    return std::uint64_t(std::max(0.0, std::floor(m->position(*s) + 1e-6))) * s->bytesPerFrame();
 }
 
 bool AudioEngine::channelSetPosition(Handle h, std::uint64_t bytes) {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
     if (!s)
         return fail(AudioError::Handle);
     const auto frame = std::int64_t(bytes / s->bytesPerFrame());
     if (s->file->complete() && frame > s->frames())
         return fail(AudioError::Position);
-    s->pos = double(frame);
-    if (s->tempo) {
-        s->tempo->st->clear();
-        s->tempo->flushed = false;
+    if (s->isDecode() && !Impl::isTempo(*s)) {
+        s->control.decodePosition = double(frame);
+    } else {
+        Command& c = m->core.push(Command::Op::Position, s);
+        c.value = double(frame);
+        s->control.positionSeq = c.seq;
+        s->control.position = double(frame);
     }
     ok();
     return true;
 }
 
 float AudioEngine::channelBytes2Seconds(Handle h, std::uint64_t bytes) const {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
     if (!s)
         return fail(AudioError::Handle, -1.0f);
@@ -605,7 +536,7 @@ float AudioEngine::channelBytes2Seconds(Handle h, std::uint64_t bytes) const {
 }
 
 std::uint64_t AudioEngine::channelSeconds2Bytes(Handle h, float seconds) const {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
     if (!s)
         return fail(AudioError::Handle, std::uint64_t(-1));
@@ -617,78 +548,102 @@ std::uint64_t AudioEngine::channelSeconds2Bytes(Handle h, float seconds) const {
 }
 
 bool AudioEngine::channelGetAttributes(Handle h, Attributes& attributes) const {
-    std::lock_guard lock(m->mutex);
-    bool isOutput = false;
-    Stream* s = m->find(h, &isOutput);
+    Impl::Locked lock(*m);
+    Stream* s = m->find(h);
     if (!s)
         return fail(AudioError::Handle);
-    const Voice& voice = s->tempo && isOutput ? s->tempo->voice : s->voice;
-    attributes.rate = s->tempo ? s->tempo->rate : s->rate;
-    attributes.volume = int(std::lround(voice.volume * 100));
-    attributes.pan = voice.pan;
+    attributes.rate = s->control.rate;
+    const float volume = m->pending(s->control.volumeSeq)
+                             ? s->control.volume
+                             : s->published.volume.load(std::memory_order_relaxed);
+    attributes.volume = int(std::lround(volume * 100));
+    attributes.pan = s->control.pan;
     ok();
     return true;
 }
 
 bool AudioEngine::channelSetAttributes(Handle h, int rate, int volume, int pan) {
-    std::lock_guard lock(m->mutex);
-    bool isOutput = false;
-    Stream* s = m->find(h, &isOutput);
+    Impl::Locked lock(*m);
+    Stream* s = m->find(h);
     if (!s)
         return fail(AudioError::Handle);
     if (rate != kRateUnchanged) {
         const int value = rate == kRateOriginal ? s->file->sampleRate() : rate;
         if (value < 100 || value > 1000000)
             return fail(AudioError::Frequency);
-        if (s->tempo) {
-            s->tempo->rate = value;
-            s->tempo->applySettings(s->file->sampleRate());
-        } else {
-            s->rate = value;
-        }
+        s->control.rate = value;
+        if (Impl::isTempo(*s))
+            m->setTempo(*s);
+        else
+            m->core.push(Command::Op::Rate, s).i = value;
     }
-    Voice& voice = s->tempo && isOutput ? s->tempo->voice : s->voice;
-    if (volume >= 0) {
-        voice.sliding = false;
-        voice.volume = std::min(volume, 100) / 100.0f;
+    if (volume >= 0)
+        m->setVolume(*s, std::min(volume, 100) / 100.0f);
+    if (pan != kPanUnchanged) {
+        s->control.pan = std::clamp(pan, -100, 100);
+        m->core.push(Command::Op::Pan, s).i = s->control.pan;
     }
-    if (pan != kPanUnchanged)
-        voice.pan = std::clamp(pan, -100, 100);
     ok();
     return true;
 }
 
 bool AudioEngine::channelSlideAttributes(Handle h, int rate, int volume, int pan,
                                          int milliseconds) {
-    std::lock_guard lock(m->mutex);
-    bool isOutput = false;
-    Stream* s = m->find(h, &isOutput);
+    if (rate != kRateUnchanged || pan != kPanUnchanged)
+        if (!channelSetAttributes(h, rate, kVolumeUnchanged, pan))
+            return false;
+    Impl::Locked lock(*m);
+    Stream* s = m->find(h);
     if (!s)
         return fail(AudioError::Handle);
-    if (rate != kRateUnchanged || pan != kPanUnchanged)
-        channelSetAttributes(h, rate, kVolumeUnchanged, pan);
-    Voice& voice = s->tempo && isOutput ? s->tempo->voice : s->voice;
-    if (volume == kVolumeSlideToStop)
-        voice.startSlide(0.0f, milliseconds, true);
-    else if (volume >= 0)
-        voice.startSlide(std::min(volume, 100) / 100.0f, milliseconds, false);
+    if (volume == kVolumeSlideToStop || volume >= 0) {
+        Command& c = m->core.push(Command::Op::Slide, s);
+        c.a = volume == kVolumeSlideToStop ? 0.0f : std::min(volume, 100) / 100.0f;
+        c.i = std::max(0, milliseconds);
+        c.flag = volume == kVolumeSlideToStop;
+        s->control.slideSeq = c.seq;
+        s->control.slide = {c.a * 100, c.i, c.flag};
+    }
     ok();
     return true;
 }
 
+bool AudioEngine::channelGetSlide(Handle h, Slide& slide) const {
+    Impl::Locked lock(*m);
+    Stream* s = m->find(h);
+    if (!s)
+        return fail(AudioError::Handle);
+    ok();
+    const Stream::Control& c = s->control;
+    if (m->pending(c.slideSeq) || m->pending(c.volumeSeq) || m->pending(c.playSeq)) {
+        // The latest of a slide, a volume set or a stop not yet taken decides.
+        if (c.slideSeq > c.volumeSeq && !(c.playSeq > c.slideSeq && !c.playing)) {
+            slide = c.slide;
+            return true;
+        }
+        if (m->pending(c.volumeSeq) || m->pending(c.playSeq))
+            return false;
+    }
+    const int frames = s->published.slideFrames.load(std::memory_order_relaxed);
+    if (frames <= 0)
+        return false;
+    slide.volume = s->published.slideTarget.load(std::memory_order_relaxed) * 100;
+    slide.remainingMs = int(std::lround(frames * 1000.0 / kSampleRate));
+    slide.stops = s->published.slideStops.load(std::memory_order_relaxed);
+    return true;
+}
+
 std::uint32_t AudioEngine::channelGetLevel(Handle h) const {
-    std::lock_guard lock(m->mutex);
-    bool isOutput = false;
-    Stream* s = m->find(h, &isOutput);
+    Impl::Locked lock(*m);
+    Stream* s = m->find(h);
     if (!s)
         return fail(AudioError::Handle, std::uint32_t(-1));
     ok();
-    const Voice& voice = s->tempo ? s->tempo->voice : s->voice;
-    return voice.playing ? voice.level.load(std::memory_order_relaxed) : 0;
+    return m->playing(*s) ? s->published.level.load(std::memory_order_relaxed) : 0;
 }
 
 std::uint32_t AudioEngine::channelGetFlags(Handle h) const {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
     if (!s)
         return fail(AudioError::Handle, std::uint32_t(-1));
@@ -698,216 +653,274 @@ std::uint32_t AudioEngine::channelGetFlags(Handle h) const {
 }
 
 Handle AudioEngine::channelSetSync(Handle h, std::uint64_t bytes, SyncProc proc) {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
     if (!s)
         return fail(AudioError::Handle, Handle(0));
-    Sync sync;
-    sync.handle = m->newHandle();
-    sync.frame = std::int64_t(bytes / s->bytesPerFrame());
-    sync.proc = std::move(proc);
-    s->syncs.push_back(std::move(sync));
-    m->owners[s->syncs.back().handle] = s->handle;
+    auto sync = std::make_shared<SyncEntry>();
+    sync->handle = m->newHandle();
+    sync->frame = std::int64_t(bytes / s->bytesPerFrame());
+    sync->proc = std::move(proc);
+    auto list = std::make_shared<SyncList>(*s->control.syncs);
+    list->push_back(sync);
+    m->owners[sync->handle] = s->handle;
+    m->setSyncs(*s, std::move(list));
     ok();
-    return s->syncs.back().handle;
+    return sync->handle;
 }
 
 bool AudioEngine::channelRemoveSync(Handle h, Handle sync) {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
-    // A sync removed by its own procedure is safe: the mixer holds a copy of the procedure
-    // for the call.
-    if (!s || !m->removeOwned(s->syncs, sync))
+    if (!s)
         return fail(AudioError::Handle);
+    auto list = std::make_shared<SyncList>(*s->control.syncs);
+    const auto it = std::find_if(list->begin(), list->end(),
+                                 [&](const auto& entry) { return entry->handle == sync; });
+    if (it == list->end())
+        return fail(AudioError::Handle);
+    // A sync removed by its own procedure is safe: the mixer keeps the old list until the
+    // procedure has returned.
+    list->erase(it);
+    m->owners.erase(sync);
+    m->setSyncs(*s, std::move(list));
     ok();
     return true;
 }
 
 Handle AudioEngine::channelSetFx(Handle h) {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
     if (!s)
         return fail(AudioError::Handle, Handle(0));
     if (!(s->flags & kFlagFx) || s->isDecode())
         return fail(AudioError::NoEffect, Handle(0));
-    FxBand band;
-    band.handle = m->newHandle();
-    band.filter.setPeaking(kSampleRate, band.eq.centre, dsp::semitonesToOctaves(band.eq.bandwidth),
-                           band.eq.gain);
-    s->fx.push_back(std::move(band));
-    m->owners[s->fx.back().handle] = s->handle;
+    const Handle fx = m->newHandle();
+    s->control.fx.emplace_back(fx, ParamEq{});
+    m->owners[fx] = s->handle;
+    m->setFx(*s);
     ok();
-    return s->fx.back().handle;
+    return fx;
 }
 
 bool AudioEngine::fxSetParameters(Handle fx, const ParamEq& eq) {
-    std::lock_guard lock(m->mutex);
-    FxBand* band = m->findFx(fx);
-    if (!band)
+    Impl::Locked lock(*m);
+    const auto owner = m->owners.find(fx);
+    Stream* s = owner == m->owners.end() ? nullptr : m->find(owner->second);
+    if (!s)
+        return fail(AudioError::Handle);
+    auto& bands = s->control.fx;
+    const auto band =
+        std::find_if(bands.begin(), bands.end(), [&](const auto& b) { return b.first == fx; });
+    if (band == bands.end())
         return fail(AudioError::Handle);
     if (eq.bandwidth <= 0 || eq.centre <= 0)
         return fail(AudioError::IllegalParam);
-    band->eq = eq;
-    band->filter.setPeaking(kSampleRate, eq.centre, dsp::semitonesToOctaves(eq.bandwidth), eq.gain);
+    band->second = eq;
+    Command& c = m->core.push(Command::Op::FxBand, s);
+    c.frame = fx;
+    c.a = eq.centre;
+    c.b = float(dsp::semitonesToOctaves(eq.bandwidth));
+    c.c = eq.gain;
     ok();
     return true;
 }
 
 bool AudioEngine::fxGetParameters(Handle fx, ParamEq& eq) const {
-    std::lock_guard lock(m->mutex);
-    const FxBand* band = m->findFx(fx);
-    if (!band)
+    Impl::Locked lock(*m);
+    const auto owner = m->owners.find(fx);
+    Stream* s = owner == m->owners.end() ? nullptr : m->find(owner->second);
+    if (!s)
         return fail(AudioError::Handle);
-    eq = band->eq;
-    ok();
-    return true;
+    for (const auto& [handle, params] : s->control.fx)
+        if (handle == fx) {
+            eq = params;
+            ok();
+            return true;
+        }
+    return fail(AudioError::Handle);
 }
 
 bool AudioEngine::channelRemoveFx(Handle h, Handle fx) {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
-    if (!s || !m->removeOwned(s->fx, fx))
+    if (!s)
         return fail(AudioError::Handle);
+    auto& bands = s->control.fx;
+    const auto it =
+        std::find_if(bands.begin(), bands.end(), [&](const auto& b) { return b.first == fx; });
+    if (it == bands.end())
+        return fail(AudioError::Handle);
+    bands.erase(it);
+    m->owners.erase(fx);
+    m->setFx(*s);
     ok();
     return true;
 }
 
 bool AudioEngine::tempoCreate(Handle h) {
-    std::lock_guard lock(m->mutex);
+    int rate = 0, channels = 0;
+    {
+        Impl::Locked lock(*m);
+        Stream* s = m->find(h);
+        if (!s)
+            return fail(AudioError::Handle);
+        if (!s->isDecode())
+            return fail(AudioError::Decode);
+        if (Impl::isTempo(*s))
+            return fail(AudioError::Already);
+        rate = s->file->sampleRate();
+        channels = s->channels();
+    }
+    // SoundTouch is made and warmed up outside the lock: it takes a few milliseconds.
+    auto tempo = std::make_shared<TempoRender>(rate, channels);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
     if (!s)
         return fail(AudioError::Handle);
-    if (!s->isDecode())
-        return fail(AudioError::Decode);
-    if (s->tempo)
+    if (Impl::isTempo(*s))
         return fail(AudioError::Already);
-    s->tempo = std::make_unique<TempoState>(s->file->sampleRate(), s->channels());
-    s->tempo->output = m->newHandle();
-    m->outputs[s->tempo->output] = s->handle;
+    s->control.tempoOutput = m->newHandle();
+    m->outputs[s->control.tempoOutput] = s->handle;
+    s->control.rate = rate;
+    s->control.position = s->control.decodePosition;
+    {
+        Command& c = m->core.push(Command::Op::Position, s);
+        c.value = s->control.decodePosition;
+        s->control.positionSeq = c.seq;
+    }
+    m->core.push(Command::Op::TempoAttach, s).payload = std::move(tempo);
+    m->setTempo(*s);
     ok();
     return true;
 }
 
 Handle AudioEngine::tempoGetResampledHandle(Handle h) const {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
-    if (!s || !s->tempo)
+    if (!s || !Impl::isTempo(*s))
         return fail(AudioError::Handle, Handle(0));
     ok();
-    return s->tempo->output;
+    return s->control.tempoOutput;
 }
 
 bool AudioEngine::tempoSet(Handle h, float tempo, int rate, float pitch) {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
-    if (!s || !s->tempo)
+    if (!s || !Impl::isTempo(*s))
         return fail(AudioError::Handle);
-    TempoState& t = *s->tempo;
+    Stream::Control& c = s->control;
     if (tempo > kTempoUnchanged)
-        t.tempo = std::clamp(tempo, -95.0f, 5000.0f);
+        c.tempo = std::clamp(tempo, -95.0f, 5000.0f);
     if (rate > 0)
-        t.rate = rate;
+        c.rate = rate;
     else if (rate == kRateOriginal)
-        t.rate = s->file->sampleRate();
+        c.rate = s->file->sampleRate();
     if (pitch > kPitchUnchanged)
-        t.pitch = std::clamp(pitch, -60.0f, 60.0f);
-    t.applySettings(s->file->sampleRate());
+        c.pitch = std::clamp(pitch, -60.0f, 60.0f);
+    m->setTempo(*s);
     ok();
     return true;
 }
 
 bool AudioEngine::tempoStopAndFlush(Handle h) {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
-    if (!s || !s->tempo)
+    if (!s || !Impl::isTempo(*s))
         return fail(AudioError::Handle);
-    // What was pushed ahead is dropped: the source resumes where the listener was.
-    s->pos = std::floor(s->heardPosition());
-    s->tempo->voice.playing = false;
-    s->tempo->voice.sliding = false;
-    s->tempo->st->clear();
-    s->tempo->flushed = false;
+    // The mixer drops what SoundTouch holds; the source resumes where the mixed sound ends,
+    // so nothing is heard twice.
+    const double at = m->pending(s->control.positionSeq)
+                          ? s->control.position
+                          : s->published.position.load(std::memory_order_relaxed);
+    Command& c = m->core.push(Command::Op::Stop, s);
+    c.flag = true;
+    s->control.playSeq = s->control.positionSeq = c.seq;
+    s->control.playing = false;
+    s->control.position = std::floor(at);
     ok();
     return true;
 }
 
 float AudioEngine::tempoGetApproxSeconds(Handle h, float seconds) const {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
-    if (!s || !s->tempo)
+    if (!s || !Impl::isTempo(*s))
         return fail(AudioError::Handle, -1.0f);
     const double speed =
-        (1.0 + s->tempo->tempo / 100.0) * s->tempo->rate / double(s->file->sampleRate());
+        tempoSpeed(s->control.tempo, s->control.rate) * kSampleRate / double(s->file->sampleRate());
     ok();
     return float(seconds / speed);
 }
 
 float AudioEngine::tempoGetApproxPercents(Handle h) const {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
-    if (!s || !s->tempo)
+    if (!s || !Impl::isTempo(*s))
         return fail(AudioError::Handle, 0.0f);
     const double speed =
-        (1.0 + s->tempo->tempo / 100.0) * s->tempo->rate / double(s->file->sampleRate());
+        tempoSpeed(s->control.tempo, s->control.rate) * kSampleRate / double(s->file->sampleRate());
     ok();
     return float((speed - 1.0) * 100.0);
 }
 
 bool AudioEngine::dspSetPeakingEq(Handle h) {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
-    if (!s || !s->tempo)
+    if (!s || !Impl::isTempo(*s))
         return fail(AudioError::Handle);
-    if (!s->tempo->eqOn) {
-        for (auto& filter : s->tempo->filters)
-            filter.reset();
-        s->tempo->eqOn = true;
+    if (!s->control.eqOn) {
+        s->control.eqOn = true;
+        m->core.push(Command::Op::Eq, s).flag = true;
     }
     ok();
     return true;
 }
 
 bool AudioEngine::dspRemovePeakingEq(Handle h) {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
-    if (!s || !s->tempo)
+    if (!s || !Impl::isTempo(*s))
         return fail(AudioError::Handle);
-    s->tempo->eqOn = false;
-    for (auto& band : s->tempo->bands)
+    s->control.eqOn = false;
+    for (auto& band : s->control.bands)
         band.gain = 0;
-    for (auto& filter : s->tempo->filters)
-        filter.setPeaking(kSampleRate, filter.centreHz(), filter.bandwidthOctaves(), 0.0);
+    m->core.push(Command::Op::Eq, s).flag = false;
     ok();
     return true;
 }
 
 bool AudioEngine::dspSetParameters(Handle h, const PeakingEq& eq) {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
-    if (!s || !s->tempo)
+    if (!s || !Impl::isTempo(*s))
         return fail(AudioError::Handle);
-    if (!s->tempo->eqOn)
+    if (!s->control.eqOn)
         return fail(AudioError::NoEffect);
     if (eq.band < 0 || eq.band > 2 || eq.centre <= 0 || eq.bandwidth <= 0)
         return fail(AudioError::IllegalParam);
-    s->tempo->bands[size_t(eq.band)] = eq;
+    s->control.bands[size_t(eq.band)] = eq;
     // The band is heard on the mixed output, so it is tuned for the output's rate whatever
     // rate the source plays at.
-    s->tempo->filters[size_t(eq.band)].setPeaking(kSampleRate, eq.centre, eq.bandwidth, eq.gain);
+    Command& c = m->core.push(Command::Op::EqBand, s);
+    c.i = eq.band;
+    c.a = eq.centre;
+    c.b = eq.bandwidth;
+    c.c = eq.gain;
     ok();
     return true;
 }
 
 bool AudioEngine::dspGetParameters(Handle h, PeakingEq& eq) const {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
-    if (!s || !s->tempo)
+    if (!s || !Impl::isTempo(*s))
         return fail(AudioError::Handle);
-    if (!s->tempo->eqOn)
+    if (!s->control.eqOn)
         return fail(AudioError::NoEffect);
     if (eq.band < 0 || eq.band > 2)
         return fail(AudioError::IllegalParam);
-    eq = s->tempo->bands[size_t(eq.band)];
+    eq = s->control.bands[size_t(eq.band)];
     ok();
     return true;
 }
@@ -915,7 +928,7 @@ bool AudioEngine::dspGetParameters(Handle h, PeakingEq& eq) const {
 float AudioEngine::bpmDecodeGet(Handle h, float startSeconds, float endSeconds) {
     std::shared_ptr<DecodedFile> file;
     {
-        std::lock_guard lock(m->mutex);
+        Impl::Locked lock(*m);
         Stream* s = m->find(h);
         if (!s)
             return fail(AudioError::Handle, -1.0f);
@@ -946,72 +959,117 @@ float AudioEngine::bpmDecodeGet(Handle h, float startSeconds, float endSeconds) 
         at += got;
     }
     const auto bpm = float(detector.bpm());
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     if (Stream* s = m->find(h))
-        s->detectedBpm = bpm;
+        s->control.detectedBpm = bpm;
     ok();
     return bpm;
 }
 
 bool AudioEngine::bpmCallbackSet(Handle h, BpmProc proc, float periodSeconds) {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
-    if (!s || !s->tempo)
+    if (!s || !Impl::isTempo(*s))
         return fail(AudioError::Handle);
     if (periodSeconds <= 0)
         return fail(AudioError::IllegalParam);
-    TempoState& t = *s->tempo;
-    t.bpmProc = std::move(proc);
-    if (!t.bpmLive || t.bpmPeriod != periodSeconds) {
-        t.bpmPeriod = periodSeconds;
-        t.bpmLive = std::make_unique<dsp::BpmDetector>(s->channels(), s->file->sampleRate());
+    if (!m->bpm)
+        m->bpm = std::make_unique<BpmWorker>([this](BpmFeed& feed, float bpm) {
+            {
+                Impl::Locked lock(*m);
+                if (Stream* measured = m->find(feed.stream))
+                    measured->control.detectedBpm = bpm;
+            }
+            if (const auto report = feed.proc())
+                report(feed.stream, bpm);
+        });
+    auto& feed = s->control.bpm;
+    if (feed && feed->periodSeconds == periodSeconds) {
+        feed->setProc(std::move(proc));
+    } else {
+        if (feed)
+            m->bpm->remove(feed);
+        feed = std::make_shared<BpmFeed>(s->handle, s->channels(), s->file->sampleRate(),
+                                         periodSeconds, std::move(proc));
+        m->bpm->add(feed);
+        m->core.push(Command::Op::Bpm, s).payload = feed;
     }
     ok();
     return true;
 }
 
 bool AudioEngine::bpmFree(Handle h) {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
     if (!s)
         return fail(AudioError::Handle);
-    if (s->tempo) {
-        s->tempo->bpmLive.reset();
-        s->tempo->bpmProc = nullptr;
+    if (s->control.bpm) {
+        if (m->bpm)
+            m->bpm->remove(s->control.bpm);
+        s->control.bpm.reset();
+        m->core.push(Command::Op::Bpm, s);
     }
     ok();
     return true;
 }
 
 float AudioEngine::bpmPercents2Bpm(Handle h, float percents) const {
-    std::lock_guard lock(m->mutex);
+    Impl::Locked lock(*m);
     Stream* s = m->find(h);
     if (!s)
         return fail(AudioError::Handle, -1.0f);
     ok();
-    if (s->detectedBpm <= 0)
+    if (s->control.detectedBpm <= 0)
         return -1.0f;
-    return s->detectedBpm * (1.0f + percents / 100.0f);
+    return s->control.detectedBpm * (1.0f + percents / 100.0f);
 }
 
 Handle AudioEngine::playSample(const QString& path, int volume) {
-    return m->startSample(streamCreateFile(path, 0), volume);
+    return playSampleAt(path, volume, 0);
 }
 
 Handle AudioEngine::playSample(const QByteArray& image, int volume) {
-    return m->startSample(streamCreateMemory(image, 0), volume);
+    return playSampleAt(image, volume, 0);
+}
+
+Handle AudioEngine::playSampleAt(const QString& path, int volume, std::uint64_t mixedFrame) {
+    { Impl::Locked collect(*m); }
+    AudioError error = AudioError::Ok;
+    auto file = m->files.open(path, error);
+    if (!file)
+        return fail(error, Handle(0));
+    ok();
+    return m->startSample(std::move(file), volume, mixedFrame);
+}
+
+Handle AudioEngine::playSampleAt(const QByteArray& image, int volume, std::uint64_t mixedFrame) {
+    AudioError error = AudioError::Ok;
+    auto file = DecodedFile::fromMemory(image, error);
+    if (!file)
+        return fail(error, Handle(0));
+    ok();
+    return m->startSample(std::move(file), volume, mixedFrame);
+}
+
+std::shared_ptr<OutputTap> AudioEngine::tapOpen(std::size_t capacityFrames) {
+    auto tap = std::make_shared<OutputTap>(std::max<std::size_t>(capacityFrames, 1024));
+    Impl::Locked lock(*m);
+    Command& c = m->core.push(Command::Op::Tap, nullptr);
+    c.flag = true;
+    c.payload = tap;
+    return tap;
+}
+
+void AudioEngine::tapClose(const std::shared_ptr<OutputTap>& tap) {
+    if (!tap)
+        return;
+    Impl::Locked lock(*m);
+    m->core.push(Command::Op::Tap, nullptr).payload = tap;
 }
 
 void AudioEngine::render(float* out, std::size_t frames) {
-    {
-        std::lock_guard lock(m->mutex);
-        for (std::size_t done = 0; done < frames;) {
-            const std::size_t n = std::min(kBlockFrames, frames - done);
-            m->mixBlock(out + done * 2, n);
-            done += n;
-        }
-    }
-    m->releaseGraveyard();
+    m->mixer.mix(out, frames);
+    Impl::Locked collect(*m);
 }
 
 QString AudioEngine::errorText(const QString& message, int code, int effectsCode) {

@@ -4,11 +4,16 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <memory>
 
 namespace hoedeck {
+
+class AudioOutput;
+class OutputTap;
+class PortAudioHost;
 
 // Handles of streams, syncs and effects: 32-bit, 0 means none.
 using Handle = std::uint32_t;
@@ -19,7 +24,9 @@ using Handle = std::uint32_t;
 //
 // Positions and lengths are bytes of 16-bit samples at the file's own rate and channels, as
 // desktop audio libraries count them; seconds are floats. Every call is safe from any thread
-// and from a sync procedure, and takes the engine's lock only briefly.
+// and from a sync procedure, and takes the engine's lock only briefly; the mixer never waits
+// for it. The position of a playing stream is what the listener hears now: the sound mixed
+// but still queued for the output is not counted.
 class AudioEngine {
 public:
     enum class Output {
@@ -60,10 +67,18 @@ public:
         float centre = 1000;
         float gain = 0;
     };
+    // A volume slide under way.
+    struct Slide {
+        float volume = 0;    // where it goes, 0..100
+        int remainingMs = 0; // how long it still takes
+        bool stops = false;  // the stream stops at the end
+    };
     using SyncProc = std::function<void(Handle sync, Handle stream)>;
     using BpmProc = std::function<void(Handle stream, float bpm)>;
+    // Makes the output of a named device ("" = the default); tests pass stand-in devices.
+    using DeviceFactory = std::function<std::unique_ptr<AudioOutput>(const QString& device)>;
 
-    explicit AudioEngine(Output output);
+    explicit AudioEngine(Output output, DeviceFactory devices = {});
     ~AudioEngine();
     AudioEngine(const AudioEngine&) = delete;
     AudioEngine& operator=(const AudioEngine&) = delete;
@@ -82,6 +97,19 @@ public:
     int outputBufferFrames() const;
     // Frames mixed but not yet played: the delay a command's sound waits behind.
     int queuedFrames() const;
+    // Output frames mixed so far: the clock of playSampleAt().
+    std::uint64_t mixedFrames() const;
+
+    // The output device: PortAudio's output devices by name, the one chosen ("" = the
+    // default), and choosing another while playing (it takes over once it runs).
+    QStringList outputDevices() const;
+    QString outputDevice() const;
+    void setOutputDevice(const QString& device);
+    // "" while the output is well, else the one line the window shows while the engine tries
+    // to get it back: "The audio output stopped (<reason>); trying to reopen it".
+    QString outputStatus() const;
+    // PortAudio for the recorder too: devices are found again once nobody holds it.
+    std::shared_ptr<PortAudioHost> portAudioHost() const;
 
     // The last error of the calling thread's most recent call.
     AudioError errorGetCode() const;
@@ -101,10 +129,13 @@ public:
     bool channelGetAttributes(Handle stream, Attributes& attributes) const;
     bool channelSetAttributes(Handle stream, int rate, int volume, int pan);
     bool channelSlideAttributes(Handle stream, int rate, int volume, int pan, int milliseconds);
+    // The volume slide of a stream, false when none is under way.
+    bool channelGetSlide(Handle stream, Slide& slide) const;
     std::uint32_t channelGetLevel(Handle stream) const;
     std::uint32_t channelGetFlags(Handle stream) const;
     // A position sync: proc runs on the mixer thread at the frame where playback passes the
-    // position, once per pass.
+    // position, once per pass; what it changes sounds from that frame on. On a tempo stream
+    // the position is in the source, and the frame is where the listener hears it.
     Handle channelSetSync(Handle stream, std::uint64_t bytes, SyncProc proc);
     bool channelRemoveSync(Handle stream, Handle sync);
 
@@ -131,7 +162,7 @@ public:
     // the user-interface thread. -1 when no beat is found.
     float bpmDecodeGet(Handle decodeStream, float startSeconds, float endSeconds);
     // Measures the BPM of the sound a tempo stream plays every `periodSeconds`; proc runs on
-    // the mixer thread. Setting it again with the same period keeps the measurement going.
+    // the measuring thread. Setting it again with the same period keeps the measurement going.
     bool bpmCallbackSet(Handle decodeStream, BpmProc proc, float periodSeconds);
     bool bpmFree(Handle decodeStream);
     // The detected BPM of a stream scaled by a tempo percentage; -1 when none was detected.
@@ -141,6 +172,14 @@ public:
     // freed when it ends. The handle can be stopped like any stream.
     Handle playSample(const QString& path, int volume = 100);
     Handle playSample(const QByteArray& image, int volume = 100);
+    // The same, starting exactly at a mixed frame (mixedFrames()); at once when that is past.
+    Handle playSampleAt(const QString& path, int volume, std::uint64_t mixedFrame);
+    Handle playSampleAt(const QByteArray& image, int volume, std::uint64_t mixedFrame);
+
+    // A copy of everything mixed, handed over through a lock-free ring of that many frames;
+    // the consumer reads it from its own thread and closes it when done.
+    std::shared_ptr<OutputTap> tapOpen(std::size_t capacityFrames);
+    void tapClose(const std::shared_ptr<OutputTap>& tap);
 
     // Offline output only: mixes `frames` stereo frames into `out`.
     void render(float* out, std::size_t frames);

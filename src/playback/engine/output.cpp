@@ -246,15 +246,6 @@ private:
     QString m_name;
 };
 
-// Real-time scheduling keeps the clock on time on a busy machine; where the system does not
-// allow it the clock runs as an ordinary thread, which is good enough for a silent output.
-void raisePriority(std::thread& thread) {
-    sched_param param{};
-    param.sched_priority =
-        std::min(sched_get_priority_min(SCHED_FIFO) + 9, sched_get_priority_max(SCHED_FIFO));
-    pthread_setschedparam(thread.native_handle(), SCHED_FIFO, &param);
-}
-
 // No sound card: takes frames at the pace of a real-time clock, so everything timed by
 // playback (syncs, the progress display, a recording) runs as it would with one.
 class NullOutput : public AudioOutput {
@@ -264,7 +255,7 @@ public:
     bool start(RingBuffer& ring, int sampleRate, QString&) override {
         m_running = true;
         m_thread = std::thread([this, &ring, sampleRate] { run(ring, sampleRate); });
-        raisePriority(m_thread);
+        raisePriority(m_thread, kDevicePriority);
         return true;
     }
     void stop() override {
@@ -313,6 +304,15 @@ std::unique_ptr<AudioOutput> makePortAudioOutput() {
 }
 std::unique_ptr<AudioOutput> makeNullOutput() {
     return std::make_unique<NullOutput>();
+}
+
+// Real-time scheduling keeps the sound on time on a busy machine; where the system does not
+// allow it the thread runs as an ordinary one, quietly.
+bool raisePriority(std::thread& thread, int level) {
+    sched_param param{};
+    param.sched_priority =
+        std::min(sched_get_priority_min(SCHED_FIFO) + level, sched_get_priority_max(SCHED_FIFO));
+    return pthread_setschedparam(thread.native_handle(), SCHED_FIFO, &param) == 0;
 }
 
 } // namespace hoedeck

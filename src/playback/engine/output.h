@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 namespace hoedeck {
 
@@ -109,6 +110,13 @@ private:
     std::mutex m_mutex;
     int m_users = 0;
 };
+
+// Asks real-time scheduling for an audio thread, `level` steps above the lowest; false where the
+// system refuses (the thread then carries on as an ordinary one). The device side sits above
+// the mixer that feeds it.
+constexpr int kDevicePriority = 9;
+constexpr int kMixerPriority = 8;
+bool raisePriority(std::thread& thread, int level);
 
 // Keeps ALSA's and JACK's device probing off the terminal.
 void quietAudioLibraries();

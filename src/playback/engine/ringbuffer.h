@@ -18,8 +18,13 @@ public:
         : m_capacity(capacityFrames), m_data(capacityFrames * kChannels, 0.0f) {}
 
     std::size_t capacity() const { return m_capacity; }
+    // Safe from any thread. The read count is loaded first: both counts only grow and the
+    // written one is never behind the read one, so the difference cannot go below zero; a
+    // third thread that sleeps between the two loads can see more than fits, hence the clamp.
     std::size_t available() const {
-        return m_written.load(std::memory_order_acquire) - m_read.load(std::memory_order_acquire);
+        const std::size_t read = m_read.load(std::memory_order_acquire);
+        const std::size_t written = m_written.load(std::memory_order_acquire);
+        return std::min(written - read, m_capacity);
     }
     std::size_t space() const { return m_capacity - available(); }
 

@@ -6,6 +6,12 @@
 
 namespace hoedeck {
 
+void Voice::start(bool fromSilence) {
+    if (!playing)
+        gain = fromSilence ? 0.0f : volume;
+    playing = true;
+}
+
 void Voice::startSlide(float target, int milliseconds, bool stopAtEnd) {
     const int frames =
         std::max(1, int(std::lround(milliseconds * AudioEngine::kSampleRate / 1000.0)));
@@ -14,6 +20,11 @@ void Voice::startSlide(float target, int milliseconds, bool stopAtEnd) {
     slideFrames = frames;
     slideStep = (target - volume) / float(frames);
     stopAfterSlide = stopAtEnd;
+}
+
+void Voice::setVolume(float value) {
+    sliding = false;
+    volume = value;
 }
 
 void Voice::applyVolume(float* stereo, std::size_t frames) {
@@ -29,19 +40,25 @@ void Voice::applyVolume(float* stereo, std::size_t frames) {
             if (slideFrames <= 0) {
                 volume = slideTarget;
                 sliding = false;
-                if (stopAfterSlide) {
-                    playing = false;
-                    std::fill(stereo + i * 2, stereo + frames * 2, 0.0f);
-                    return;
-                }
             }
         }
-        stereo[i * 2] *= volume * left;
-        stereo[i * 2 + 1] *= volume * right;
+        if (gain < volume)
+            gain = std::min(volume, gain + kRampStep);
+        else if (gain > volume)
+            gain = std::max(volume, gain - kRampStep);
+        // A slide to a stop ends when the sound has reached silence, not before.
+        if (stopAfterSlide && !sliding && gain <= 0.0f) {
+            stopAfterSlide = false;
+            playing = false;
+            std::fill(stereo + i * 2, stereo + frames * 2, 0.0f);
+            return;
+        }
+        stereo[i * 2] *= gain * left;
+        stereo[i * 2 + 1] *= gain * right;
     }
 }
 
-void Voice::meter(const float* stereo, std::size_t frames) {
+std::uint32_t meterLevel(const float* stereo, std::size_t frames) {
     float l = 0, r = 0;
     for (std::size_t i = 0; i < frames; ++i) {
         l = std::max(l, std::fabs(stereo[i * 2]));
@@ -50,33 +67,39 @@ void Voice::meter(const float* stereo, std::size_t frames) {
     const auto scale = [](float v) {
         return std::uint32_t(std::min(128.0f, std::round(v * 128.0f)));
     };
-    level.store(scale(l) | scale(r) << 16, std::memory_order_relaxed);
+    return scale(l) | scale(r) << 16;
 }
 
-TempoState::TempoState(int fileRate, int channels)
-    : st(std::make_unique<soundtouch::SoundTouch>()), rate(fileRate) {
+TempoRender::TempoRender(int fileRate, int channels)
+    : st(std::make_unique<soundtouch::SoundTouch>()) {
     st->setSampleRate(uint(fileRate));
     st->setChannels(uint(channels));
-    applySettings(fileRate);
-    for (int band = 0; band < 3; ++band)
-        bands[size_t(band)].band = band;
+    set(0, fileRate, 0);
+    // SoundTouch grows its buffers on first use. Running some sound through it here, at the
+    // slowest and the fastest speeds a caller uses, lets the mixer use it without allocating.
+    std::vector<float> warm(std::size_t(16384 * channels), 0.0f);
+    for (const float tempo : {-40.0f, 60.0f}) {
+        set(tempo, fileRate, 0);
+        st->putSamples(warm.data(), 16384);
+        while (st->receiveSamples(warm.data(), 4096) > 0) {
+        }
+        st->clear();
+    }
+    set(0, fileRate, 0);
 }
 
-TempoState::~TempoState() = default;
+TempoRender::~TempoRender() = default;
 
-void TempoState::applySettings(int) {
+void TempoRender::set(float tempo, int rate, float pitch) {
     st->setTempoChange(tempo);
     st->setPitchSemiTones(pitch);
-    // Playing the source at `rate` Hz on a 44100 Hz output: faster and higher together.
+    // Playing the source at `rate` Hz on the mixing rate: faster and higher together.
     st->setRate(double(rate) / AudioEngine::kSampleRate);
 }
 
-double Stream::heardPosition() const {
-    if (!tempo)
-        return pos;
-    const double speed = (1.0 + tempo->tempo / 100.0) * tempo->rate / AudioEngine::kSampleRate;
-    const double ahead = tempo->st->numUnprocessedSamples() + tempo->st->numSamples() * speed;
-    return std::max(0.0, pos - ahead);
+void TempoRender::clear() {
+    st->clear();
+    flushed = false;
 }
 
 } // namespace hoedeck

@@ -2,7 +2,6 @@
 
 #include "audioengine.h"
 #include "biquad.h"
-#include "bpm.h"
 #include "decodedfile.h"
 
 #include <array>
@@ -16,77 +15,142 @@ class SoundTouch;
 
 namespace hoedeck {
 
-// Something that sounds: a plain stream, or the output of a tempo stream. It carries the
-// volume with its slide, the playing state and the level meter.
+class BpmFeed;
+class OutputTap;
+
+// What the listener hears of one stream: the volume with its slide, the playing state and the
+// level meter. Owned by the mixer.
+//
+// The gain that multiplies the sound follows the volume at no more than full scale in 5 ms, so
+// a volume set in one step, a stream started in the middle of its sound or a cut between the
+// two patter copies never jumps from one sample to the next: a step in the waveform is a click
+// the whole hall hears.
 struct Voice {
+    static constexpr int kRampFrames = 220; // 5 ms at the mixing rate
+    static constexpr float kRampStep = 1.0f / kRampFrames;
+
     bool playing = false;
-    float volume = 1.0f; // 0..1
+    float volume = 1.0f; // 0..1, what the caller set
+    float gain = 1.0f;   // what is applied now
     int pan = 0;
-    // A linear volume slide, in steps per output frame.
     bool sliding = false;
     float slideTarget = 0;
     float slideStep = 0;
     int slideFrames = 0;
     bool stopAfterSlide = false;
-    std::atomic<std::uint32_t> level{0};
 
-    // Applies volume (with the slide) to a block in place; may stop the voice.
-    void applyVolume(float* stereo, std::size_t frames);
-    void meter(const float* stereo, std::size_t frames);
+    // Starts the voice; from silence when it starts in the middle of the sound.
+    void start(bool fromSilence);
     void startSlide(float target, int milliseconds, bool stopAtEnd);
+    void setVolume(float value);
+    // Applies the gain (with the slide) to a block in place; may stop the voice, after which
+    // the rest of the block is silence.
+    void applyVolume(float* stereo, std::size_t frames);
 };
 
-struct Sync {
+// Left level 0..128 in the low 16 bits, right in the high 16 bits.
+std::uint32_t meterLevel(const float* stereo, std::size_t frames);
+
+// A position sync. The list a stream carries is never changed in place: a change makes a new
+// list, so a procedure running on the mixer keeps its own alive.
+struct SyncEntry {
     Handle handle = 0;
     std::int64_t frame = 0;
     AudioEngine::SyncProc proc;
 };
+using SyncList = std::vector<std::shared_ptr<SyncEntry>>;
 
+// The parametric equaliser bands of a plain stream, in the order they were set.
 struct FxBand {
     Handle handle = 0;
-    AudioEngine::ParamEq eq;
     dsp::PeakingFilter filter;
 };
+using FxChain = std::vector<FxBand>;
 
-struct TempoState {
-    TempoState(int fileRate, int channels);
-    ~TempoState();
+// SoundTouch and the state of a tempo stream's sound; used by the mixer only.
+struct TempoRender {
+    TempoRender(int fileRate, int channels);
+    ~TempoRender();
     std::unique_ptr<soundtouch::SoundTouch> st;
-    Handle output = 0;
-    Voice voice;
-    float tempo = 0;      // percent
-    int rate = 0;         // Hz of the source
-    float pitch = 0;      // semitones
+    double fed = 0;       // source frames given to SoundTouch
     bool flushed = false; // the end of the source has been pushed through
     bool eqOn = false;
-    std::array<AudioEngine::PeakingEq, 3> bands{};
     std::array<dsp::PeakingFilter, 3> filters{};
-    // The live BPM measurement.
-    AudioEngine::BpmProc bpmProc;
-    float bpmPeriod = 0;
-    std::unique_ptr<dsp::BpmDetector> bpmLive;
-    void applySettings(int fileRate);
+    void set(float tempo, int rate, float pitch);
+    void clear();
 };
 
+// What the mixer publishes of a stream after every piece it renders, for any thread to read.
+struct Published {
+    // Source frames: a plain stream's next frame, a tempo stream's heard frame.
+    std::atomic<double> position{0};
+    // Where the current run began (a start, a jump): sound before it is not this run's.
+    std::atomic<double> runStart{0};
+    std::atomic<double> speed{1}; // source frames per output frame
+    std::atomic<bool> playing{false};
+    std::atomic<float> volume{1};
+    std::atomic<float> slideTarget{0};
+    std::atomic<int> slideFrames{0}; // 0: not sliding
+    std::atomic<bool> slideStops{false};
+    std::atomic<std::uint32_t> level{0};
+    std::atomic<bool> ended{false}; // a one-shot sound that has played out
+};
+
+// A stream. Its fields are in three groups: fixed at creation; the control side, read and
+// written by callers under the engine's lock; the render side, touched only by the mixer (it
+// learns of every change through the command queue); and what the mixer publishes.
 struct Stream {
+    // Fixed.
     Handle handle = 0;
     std::uint32_t flags = 0;
     std::shared_ptr<DecodedFile> file;
-    double pos = 0; // source frames
-    int rate = 0;   // playing rate of a plain stream, Hz of the source
-    Voice voice;    // plain streams
-    bool autoFree = false;
-    std::vector<Sync> syncs;
-    std::vector<FxBand> fx;
-    std::unique_ptr<TempoState> tempo;
-    float detectedBpm = -1;
 
     bool isDecode() const { return flags & AudioEngine::kFlagDecode; }
     std::int64_t frames() const { return file->frames(); }
     int channels() const { return file->channels(); }
     std::uint64_t bytesPerFrame() const { return std::uint64_t(channels()) * 2; }
-    // Where the listener is in the source: a tempo stream has pushed some of it ahead.
-    double heardPosition() const;
+
+    // Control side (engine lock).
+    struct Control {
+        Handle tempoOutput = 0; // a tempo stream's playable handle
+        int rate = 0;           // Hz the source plays at
+        float tempo = 0;        // percent
+        float pitch = 0;        // semitones
+        int pan = 0;
+        bool autoFree = false;
+        double decodePosition = 0; // a decode stream that plays nowhere keeps its position here
+        // The latest command that sets the position / starts or stops / sets the volume, and
+        // its value, answered until the mixer has taken the command.
+        std::uint64_t positionSeq = 0;
+        double position = 0;
+        std::uint64_t playSeq = 0;
+        bool playing = false;
+        std::uint64_t volumeSeq = 0;
+        float volume = 1;
+        std::uint64_t slideSeq = 0;
+        AudioEngine::Slide slide;
+        std::shared_ptr<const SyncList> syncs = std::make_shared<SyncList>();
+        std::vector<std::pair<Handle, AudioEngine::ParamEq>> fx;
+        bool eqOn = false;
+        std::array<AudioEngine::PeakingEq, 3> bands{};
+        std::shared_ptr<BpmFeed> bpm;
+        float detectedBpm = -1;
+    } control;
+
+    // Render side (mixer only).
+    struct Render {
+        bool mixed = false; // in the mixer's list
+        double position = 0;
+        double speed = 1;
+        Voice voice;
+        std::uint64_t startAt = 0; // the mixed frame a timed one-shot sound starts at
+        std::shared_ptr<const SyncList> syncs;
+        std::shared_ptr<FxChain> fx;
+        std::shared_ptr<TempoRender> tempo;
+        std::shared_ptr<BpmFeed> bpm;
+    } render;
+
+    Published published;
 };
 
 } // namespace hoedeck
