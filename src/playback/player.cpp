@@ -334,13 +334,15 @@ void Player::switchCopies(Handle source, Handle target, int targetChannel) {
         constexpr int stop = AudioEngine::kVolumeSlideToStop;
         AudioEngine::Slide fade;
         if (m_engine.channelGetSlide(source, fade) && fade.stops) {
-            // The caller is fading the music out: the loop goes on at the level the fade has
-            // reached and both copies fade to silence together. Bringing the other copy back
-            // to full volume would undo the fade.
+            // The caller is fading the music out. Bringing the other copy up to full volume
+            // would undo the fade: the seam crosses over at the level the fade has reached,
+            // in the usual proportion, and both copies go on to silence with the fade.
             AudioEngine::Attributes now;
             m_engine.channelGetAttributes(source, now);
-            m_engine.channelSetAttributes(target, rate, now.volume, pan);
-            m_engine.channelSlideAttributes(target, rate, stop, pan, fade.remainingMs);
+            for (const Handle copy : {source, target}) {
+                m_engine.channelSetAttributes(copy, rate, int(now.volume / 1.5), pan);
+                m_engine.channelSlideAttributes(copy, rate, stop, pan, fade.remainingMs);
+            }
         } else if (hardLoop.load()) {
             m_engine.channelSetAttributes(target, rate, volume.load(), pan);
             m_engine.channelSlideAttributes(source, rate, stop, pan, kCutMs);

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <unordered_map>
@@ -205,11 +206,53 @@ public:
         core.push(Command::Op::Fx, &s).payload = std::move(chain);
     }
 
-    void setTempo(Stream& s) {
-        Command& c = core.push(Command::Op::Tempo, &s);
-        c.a = s.control.tempo;
-        c.i = s.control.rate;
-        c.b = s.control.pitch;
+    struct Tuning {
+        float tempo = 0;
+        int rate = 0;
+        float pitch = 0;
+        int fileRate = 0; // the file's own rate
+    };
+
+    // Changes a tempo stream's tempo, rate or key. A new rate or key needs a new SoundTouch
+    // (its anti-alias filter is designed anew, which allocates): it is made here, outside the
+    // lock, and the mixer crossfades to it.
+    bool retune(Handle h, const std::function<bool(Tuning&)>& change) {
+        std::shared_ptr<TempoRender> fresh;
+        for (;;) {
+            int fileRate = 0, channels = 0;
+            Tuning want;
+            {
+                Locked lock(*this);
+                Stream* s = find(h);
+                if (!s || !isTempo(*s))
+                    return fail(AudioError::Handle);
+                Stream::Control& c = s->control;
+                want = {c.tempo, c.rate, c.pitch, s->file->sampleRate()};
+                if (!change(want))
+                    return false;
+                const bool rebuild = want.rate != c.builtRate || want.pitch != c.builtPitch;
+                if (!rebuild || (fresh && fresh->rate == want.rate && fresh->pitch == want.pitch)) {
+                    c.tempo = want.tempo;
+                    c.rate = want.rate;
+                    c.pitch = want.pitch;
+                    Command& command = core.push(Command::Op::Tempo, s);
+                    command.a = c.tempo;
+                    command.i = c.rate;
+                    command.b = c.pitch;
+                    if (rebuild) {
+                        command.payload = std::move(fresh);
+                        c.builtRate = want.rate;
+                        c.builtPitch = want.pitch;
+                    }
+                    ok();
+                    return true;
+                }
+                fileRate = s->file->sampleRate();
+                channels = s->channels();
+            }
+            fresh = std::make_shared<TempoRender>(fileRate, channels, want.tempo, want.rate,
+                                                  want.pitch);
+        }
     }
 
     void setVolume(Stream& s, float volume) {
@@ -563,19 +606,32 @@ bool AudioEngine::channelGetAttributes(Handle h, Attributes& attributes) const {
 }
 
 bool AudioEngine::channelSetAttributes(Handle h, int rate, int volume, int pan) {
+    bool tempoStream = false;
+    int value = 0;
+    if (rate != kRateUnchanged) {
+        {
+            Impl::Locked lock(*m);
+            Stream* s = m->find(h);
+            if (!s)
+                return fail(AudioError::Handle);
+            value = rate == kRateOriginal ? s->file->sampleRate() : rate;
+            tempoStream = Impl::isTempo(*s);
+        }
+        if (value < 100 || value > 1000000)
+            return fail(AudioError::Frequency);
+        if (tempoStream && !m->retune(h, [&](Impl::Tuning& t) {
+                t.rate = value;
+                return true;
+            }))
+            return false;
+    }
     Impl::Locked lock(*m);
     Stream* s = m->find(h);
     if (!s)
         return fail(AudioError::Handle);
-    if (rate != kRateUnchanged) {
-        const int value = rate == kRateOriginal ? s->file->sampleRate() : rate;
-        if (value < 100 || value > 1000000)
-            return fail(AudioError::Frequency);
+    if (rate != kRateUnchanged && !tempoStream) {
         s->control.rate = value;
-        if (Impl::isTempo(*s))
-            m->setTempo(*s);
-        else
-            m->core.push(Command::Op::Rate, s).i = value;
+        m->core.push(Command::Op::Rate, s).i = value;
     }
     if (volume >= 0)
         m->setVolume(*s, std::min(volume, 100) / 100.0f);
@@ -773,7 +829,7 @@ bool AudioEngine::tempoCreate(Handle h) {
         channels = s->channels();
     }
     // SoundTouch is made and warmed up outside the lock: it takes a few milliseconds.
-    auto tempo = std::make_shared<TempoRender>(rate, channels);
+    auto tempo = std::make_shared<TempoRender>(rate, channels, 0.0f, rate, 0.0f);
     Impl::Locked lock(*m);
     Stream* s = m->find(h);
     if (!s)
@@ -782,7 +838,8 @@ bool AudioEngine::tempoCreate(Handle h) {
         return fail(AudioError::Already);
     s->control.tempoOutput = m->newHandle();
     m->outputs[s->control.tempoOutput] = s->handle;
-    s->control.rate = rate;
+    s->control.rate = s->control.builtRate = rate;
+    s->control.builtPitch = 0;
     s->control.position = s->control.decodePosition;
     {
         Command& c = m->core.push(Command::Op::Position, s);
@@ -790,7 +847,6 @@ bool AudioEngine::tempoCreate(Handle h) {
         s->control.positionSeq = c.seq;
     }
     m->core.push(Command::Op::TempoAttach, s).payload = std::move(tempo);
-    m->setTempo(*s);
     ok();
     return true;
 }
@@ -805,22 +861,17 @@ Handle AudioEngine::tempoGetResampledHandle(Handle h) const {
 }
 
 bool AudioEngine::tempoSet(Handle h, float tempo, int rate, float pitch) {
-    Impl::Locked lock(*m);
-    Stream* s = m->find(h);
-    if (!s || !Impl::isTempo(*s))
-        return fail(AudioError::Handle);
-    Stream::Control& c = s->control;
-    if (tempo > kTempoUnchanged)
-        c.tempo = std::clamp(tempo, -95.0f, 5000.0f);
-    if (rate > 0)
-        c.rate = rate;
-    else if (rate == kRateOriginal)
-        c.rate = s->file->sampleRate();
-    if (pitch > kPitchUnchanged)
-        c.pitch = std::clamp(pitch, -60.0f, 60.0f);
-    m->setTempo(*s);
-    ok();
-    return true;
+    return m->retune(h, [&](Impl::Tuning& t) {
+        if (tempo > kTempoUnchanged)
+            t.tempo = std::clamp(tempo, -95.0f, 5000.0f);
+        if (rate > 0)
+            t.rate = rate;
+        else if (rate == kRateOriginal)
+            t.rate = t.fileRate;
+        if (pitch > kPitchUnchanged)
+            t.pitch = std::clamp(pitch, -60.0f, 60.0f);
+        return true;
+    });
 }
 
 bool AudioEngine::tempoStopAndFlush(Handle h) {
@@ -1068,8 +1119,8 @@ void AudioEngine::tapClose(const std::shared_ptr<OutputTap>& tap) {
 }
 
 void AudioEngine::render(float* out, std::size_t frames) {
+    // Exactly what the mixer thread does; what it lets go of is freed by the next call.
     m->mixer.mix(out, frames);
-    Impl::Locked collect(*m);
 }
 
 QString AudioEngine::errorText(const QString& message, int code, int effectsCode) {

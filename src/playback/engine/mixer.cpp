@@ -32,6 +32,7 @@ Mixer::Mixer(EngineCore& core) : m_core(core) {
     m_streams.reserve(kMaxStreams);
     m_fired.reserve(256);
     m_voice.resize(kMaxPiece * 2);
+    m_outgoing.resize(kMaxPiece * 2);
     m_source.resize(std::size_t(std::max<std::int64_t>(kFeedFrames, kMaxPiece * 8)) * 2 + 64);
 }
 
@@ -58,6 +59,9 @@ bool Mixer::apply(bool wait) {
         lock.lock();
     else if (!lock.try_lock())
         return false;
+    for (Stream* s : m_streams)
+        if (s->render.outgoing && s->render.crossfade <= 0)
+            retire(std::move(s->render.outgoing));
     auto& queue = m_core.queue;
     std::size_t done = 0;
     for (; done < queue.size(); ++done) {
@@ -135,8 +139,28 @@ bool Mixer::applyOne(Command& c) {
         r->speed = double(c.i) / AudioEngine::kSampleRate;
         break;
     case Command::Op::Tempo:
-        if (r->tempo)
-            r->tempo->set(c.a, c.i, c.b);
+        if (c.payload) {
+            // A new key or rate: the new SoundTouch takes over from where the listener is,
+            // crossfaded from the old one so the change does not click.
+            auto fresh = std::static_pointer_cast<TempoRender>(std::move(c.payload));
+            fresh->setTempo(c.a);
+            if (r->tempo) {
+                fresh->eqOn = r->tempo->eqOn;
+                fresh->filters = r->tempo->filters;
+                fresh->fed = std::floor(r->position);
+                r->position = fresh->fed;
+                retire(std::move(r->outgoing));
+                r->crossfade = 0;
+                if (r->voice.playing) {
+                    r->outgoing = std::move(r->tempo);
+                    r->crossfade = kCrossfadeFrames;
+                }
+                retire(std::move(r->tempo));
+            }
+            r->tempo = std::move(fresh);
+        } else if (r->tempo) {
+            r->tempo->setTempo(c.a);
+        }
         r->speed = tempoSpeed(c.a, c.i);
         break;
     case Command::Op::TempoAttach:
@@ -351,8 +375,42 @@ std::size_t Mixer::renderPlain(Stream& s, std::size_t frames) {
 // keeps some sound inside; counting what went in would put the position ahead of the ear.
 std::size_t Mixer::renderTempo(Stream& s, std::size_t frames) {
     Stream::Render& r = s.render;
-    TempoRender& t = *r.tempo;
     float* out = m_voice.data();
+    bool ended = false;
+    std::size_t done = pullTempo(s, *r.tempo, out, frames, r.bpm.get(), ended);
+    if (r.outgoing && r.crossfade > 0) {
+        float* old = m_outgoing.data();
+        bool oldEnded = false;
+        const std::size_t got = pullTempo(s, *r.outgoing, old, frames, nullptr, oldEnded);
+        const std::size_t span = std::min<std::size_t>(frames, std::size_t(r.crossfade));
+        for (std::size_t i = 0; i < span; ++i) {
+            const float w = float(r.crossfade - int(i)) / float(kCrossfadeFrames);
+            for (std::size_t c = 0; c < 2; ++c)
+                out[i * 2 + c] = out[i * 2 + c] * (1.0f - w) + old[i * 2 + c] * w;
+        }
+        r.crossfade -= int(span);
+        done = std::max(done, std::min(got, span));
+    }
+    if (ended)
+        r.voice.playing = false;
+    const std::int64_t length = s.frames();
+    TempoRender& t = *r.tempo;
+    // Never past what went in, nor past the end.
+    r.position = std::min(r.position + double(done) * r.speed, t.fed);
+    if (s.file->complete())
+        r.position = std::min(r.position, double(length));
+    if (ended)
+        r.position = double(length);
+    if (t.eqOn)
+        dsp::PeakingFilter::processStereoChain(t.filters.data(), int(t.filters.size()), out, done);
+    r.voice.applyVolume(out, done);
+    return done;
+}
+
+// What one SoundTouch gives for the next `frames` output frames, fed from the source as it
+// asks; `ended` once the source is through and SoundTouch empty.
+std::size_t Mixer::pullTempo(const Stream& s, TempoRender& t, float* out, std::size_t frames,
+                             BpmFeed* bpm, bool& ended) {
     std::fill(out, out + frames * 2, 0.0f);
     const int ch = s.channels();
     const std::int64_t length = s.frames();
@@ -378,8 +436,8 @@ std::size_t Mixer::renderTempo(Stream& s, std::size_t frames) {
         const std::int64_t got = s.file->read(at, m_source.data(), kFeedFrames);
         if (got > 0) {
             t.st->putSamples(m_source.data(), uint(got));
-            if (r.bpm)
-                r.bpm->push(m_source.data(), std::size_t(got));
+            if (bpm)
+                bpm->push(m_source.data(), std::size_t(got));
             t.fed = double(at + got);
         } else if (s.file->complete() && at >= length) {
             if (!t.flushed) {
@@ -387,20 +445,12 @@ std::size_t Mixer::renderTempo(Stream& s, std::size_t frames) {
                 t.flushed = true;
                 continue;
             }
-            r.voice.playing = false;
-            r.position = double(length);
+            ended = true;
             break;
         } else {
             break; // waiting for the decoder
         }
     }
-    // Never past what went in, nor past the end.
-    r.position = std::min(r.position + double(done) * r.speed, t.fed);
-    if (s.file->complete())
-        r.position = std::min(r.position, double(length));
-    if (t.eqOn)
-        dsp::PeakingFilter::processStereoChain(t.filters.data(), int(t.filters.size()), out, done);
-    r.voice.applyVolume(out, done);
     return done;
 }
 

@@ -10,6 +10,7 @@
 
 namespace hoedeck {
 
+class BpmFeed;
 class OutputTap;
 
 // Renders the streams into the mixed output, block by block. It owns the render side of every
@@ -25,6 +26,7 @@ public:
     static constexpr std::size_t kMaxStreams = 1024;
     static constexpr std::size_t kMaxTaps = 8;
     static constexpr std::size_t kMaxPiece = 1024; // frames rendered in one go
+    static constexpr int kCrossfadeFrames = 441;   // 10 ms: a new key or rate comes in
 
     explicit Mixer(EngineCore& core);
 
@@ -48,6 +50,8 @@ private:
     void renderPiece(float* out, std::size_t frames);
     std::size_t renderPlain(Stream& s, std::size_t frames);
     std::size_t renderTempo(Stream& s, std::size_t frames);
+    std::size_t pullTempo(const Stream& s, TempoRender& t, float* out, std::size_t frames,
+                          BpmFeed* bpm, bool& ended);
     void fireSyncs(const Stream& s, double from, double to);
     void publish(Stream& s);
 
@@ -56,7 +60,7 @@ private:
     std::vector<Fired> m_fired;
     std::array<std::shared_ptr<OutputTap>, kMaxTaps> m_taps;
     std::uint64_t m_mixed = 0;
-    std::vector<float> m_voice, m_source;
+    std::vector<float> m_voice, m_outgoing, m_source;
 };
 
 } // namespace hoedeck

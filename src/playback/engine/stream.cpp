@@ -70,31 +70,38 @@ std::uint32_t meterLevel(const float* stereo, std::size_t frames) {
     return scale(l) | scale(r) << 16;
 }
 
-TempoRender::TempoRender(int fileRate, int channels)
+TempoRender::TempoRender(int fileRate, int channels, float tempo, int rate, float pitch)
     : st(std::make_unique<soundtouch::SoundTouch>()) {
     st->setSampleRate(uint(fileRate));
     st->setChannels(uint(channels));
-    set(0, fileRate, 0);
     // SoundTouch grows its buffers on first use. Running some sound through it here, at the
-    // slowest and the fastest speeds a caller uses, lets the mixer use it without allocating.
+    // slowest and the fastest tempos a caller uses, lets the mixer use it without allocating.
     std::vector<float> warm(std::size_t(16384 * channels), 0.0f);
-    for (const float tempo : {-40.0f, 60.0f}) {
-        set(tempo, fileRate, 0);
+    for (const float warmTempo : {-40.0f, 60.0f}) {
+        set(warmTempo, rate, pitch);
         st->putSamples(warm.data(), 16384);
         while (st->receiveSamples(warm.data(), 4096) > 0) {
         }
         st->clear();
     }
-    set(0, fileRate, 0);
+    set(tempo, rate, pitch);
 }
 
 TempoRender::~TempoRender() = default;
 
-void TempoRender::set(float tempo, int rate, float pitch) {
+void TempoRender::set(float newTempo, int newRate, float newPitch) {
+    tempo = newTempo;
+    rate = newRate;
+    pitch = newPitch;
     st->setTempoChange(tempo);
     st->setPitchSemiTones(pitch);
     // Playing the source at `rate` Hz on the mixing rate: faster and higher together.
     st->setRate(double(rate) / AudioEngine::kSampleRate);
+}
+
+void TempoRender::setTempo(float value) {
+    tempo = value;
+    st->setTempoChange(tempo);
 }
 
 void TempoRender::clear() {

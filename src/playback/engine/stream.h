@@ -26,7 +26,9 @@ class OutputTap;
 // two patter copies never jumps from one sample to the next: a step in the waveform is a click
 // the whole hall hears.
 struct Voice {
-    static constexpr int kRampFrames = 220; // 5 ms at the mixing rate
+    // 5 ms at the mixing rate, rounded as a 5 ms slide is, so that a cut made of a 5 ms slide
+    // down and an entry from silence adds up to the same level throughout.
+    static constexpr int kRampFrames = (5 * AudioEngine::kSampleRate + 500) / 1000;
     static constexpr float kRampStep = 1.0f / kRampFrames;
 
     bool playing = false;
@@ -68,16 +70,31 @@ struct FxBand {
 using FxChain = std::vector<FxBand>;
 
 // SoundTouch and the state of a tempo stream's sound; used by the mixer only.
+//
+// A change of tempo alone is made on the mixer. A change of key or of playing rate makes
+// SoundTouch design a new anti-alias filter, which allocates, so the caller makes a new
+// SoundTouch with the new settings and the mixer crossfades from the old one to it.
 struct TempoRender {
-    TempoRender(int fileRate, int channels);
+    TempoRender(int fileRate, int channels, float tempo, int rate, float pitch);
     ~TempoRender();
     std::unique_ptr<soundtouch::SoundTouch> st;
+    float tempo = 0;      // percent
+    int rate = 0;         // Hz of the source
+    float pitch = 0;      // semitones
     double fed = 0;       // source frames given to SoundTouch
     bool flushed = false; // the end of the source has been pushed through
     bool eqOn = false;
     std::array<dsp::PeakingFilter, 3> filters{};
-    void set(float tempo, int rate, float pitch);
+    // Whether going to these settings needs a new SoundTouch.
+    bool needsNew(int newRate, float newPitch) const {
+        return newRate != rate || newPitch != pitch;
+    }
+    // Tempo alone: never allocates.
+    void setTempo(float value);
     void clear();
+
+private:
+    void set(float newTempo, int newRate, float newPitch);
 };
 
 // What the mixer publishes of a stream after every piece it renders, for any thread to read.
@@ -116,6 +133,9 @@ struct Stream {
         int rate = 0;           // Hz the source plays at
         float tempo = 0;        // percent
         float pitch = 0;        // semitones
+        // The rate and key the mixer's SoundTouch was made for.
+        int builtRate = 0;
+        float builtPitch = 0;
         int pan = 0;
         bool autoFree = false;
         double decodePosition = 0; // a decode stream that plays nowhere keeps its position here
@@ -147,6 +167,8 @@ struct Stream {
         std::shared_ptr<const SyncList> syncs;
         std::shared_ptr<FxChain> fx;
         std::shared_ptr<TempoRender> tempo;
+        std::shared_ptr<TempoRender> outgoing; // crossfaded out after a change of key or rate
+        int crossfade = 0;                     // frames of it left
         std::shared_ptr<BpmFeed> bpm;
     } render;
 

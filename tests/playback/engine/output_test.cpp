@@ -63,6 +63,51 @@ TEST(Output, DeviceSideTakesFramesWithoutAllocatingAndCountsUnderruns) {
     EXPECT_EQ(output.framesPlayed(), 512u);
 }
 
+// The mixer's block path: patter copies with their equaliser and a loop sync, a singer through
+// SoundTouch with its equaliser and the live BPM measurement, while the caller changes volume,
+// tempo, key and position between blocks.
+TEST(Output, MixingAllocatesNothing) {
+    QTemporaryDir dir;
+    writeWav(dir.filePath("song.wav"), beatMusic(125, 30.0));
+    AudioEngine engine(AudioEngine::Output::Offline);
+    engine.start();
+    const QString song = dir.filePath("song.wav");
+    Handle copies[2];
+    for (Handle& copy : copies) {
+        copy = engine.streamCreateFile(song, AudioEngine::kFlagFx);
+        for (float centre : {125.0f, 1000.0f, 8000.0f})
+            engine.fxSetParameters(engine.channelSetFx(copy), {centre, 18.0f, 3.0f});
+        engine.channelSetSync(copy, engine.channelSeconds2Bytes(copy, 1.0f), [](Handle, Handle) {});
+    }
+    const Handle source = engine.streamCreateFile(song, AudioEngine::kFlagDecode);
+    engine.tempoCreate(source);
+    engine.dspSetPeakingEq(source);
+    for (int band = 0; band < 3; ++band)
+        engine.dspSetParameters(source, {band, 44100, 2.5f, 0, 500.0f * (band + 1), 4.0f});
+    engine.bpmCallbackSet(
+        source, [](Handle, float) {}, 5.0f);
+    engine.streamPlay(copies[0], false);
+    engine.streamPlay(engine.tempoGetResampledHandle(source), false);
+    std::vector<float> block(2048 * 2);
+    for (int i = 0; i < 30; ++i)
+        engine.render(block.data(), 2048);
+
+    for (int round = 0; round < 40; ++round) {
+        const Handle copy = copies[round % 2];
+        engine.channelSetAttributes(copy, 44100 + round * 50, 50 + round, -101);
+        engine.channelSlideAttributes(copy, -1, 100 - round, -101, 300);
+        engine.streamPlay(copy, false);
+        engine.channelSetPosition(copy, engine.channelSeconds2Bytes(copy, float(round % 20)));
+        engine.tempoSet(source, float(round % 20 - 10), -1, float(round % 5 - 2));
+        engine.dspSetParameters(source, {1, 44100, 2.5f, 0, 1000.0f, float(round % 7)});
+        t_counting = true;
+        for (int i = 0; i < 5; ++i)
+            engine.render(block.data(), 2048);
+        t_counting = false;
+    }
+    EXPECT_EQ(g_allocations.load(), 0);
+}
+
 TEST(Output, NullOutputKeepsRealTimeAndTheWavCopyHoldsWhatPlayed) {
     QTemporaryDir dir;
     writeWav(dir.filePath("tone.wav"), sine(440, 5.0));
