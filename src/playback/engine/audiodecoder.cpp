@@ -10,8 +10,12 @@ extern "C" {
 
 #include <QFile>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace hoedeck {
@@ -42,59 +46,72 @@ int refuseNestedOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictio
 
 // The bytes FFmpeg reads, from a file or from an image in memory. Going through our own
 // AVIOContext keeps FFmpeg from parsing the path as a URL ("a:b.mp3" is not protocol "a").
+// A plain descriptor rather than a QFile: the source is created on the opener's thread and read
+// and closed on the pool's, which a QObject's thread affinity does not take kindly to.
 class ByteSource {
 public:
+    ByteSource() = default;
+    ByteSource(const ByteSource&) = delete;
+    ByteSource& operator=(const ByteSource&) = delete;
+    ~ByteSource() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+
     bool openFile(const QString& path) {
-        m_file.setFileName(path);
-        return m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        struct stat info {};
+        if (m_fd < 0 || ::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))
+            return false;
+        m_size = info.st_size;
+        return true;
     }
     void openImage(const QByteArray& image) {
         m_image = image;
-        m_memory = true;
+        m_size = image.size();
     }
-    qint64 size() const { return m_memory ? m_image.size() : m_file.size(); }
+    std::int64_t size() const { return m_size; }
 
     static int read(void* self, uint8_t* buffer, int size) {
         auto* s = static_cast<ByteSource*>(self);
-        if (s->m_memory) {
-            const qint64 n = std::min<qint64>(size, s->m_image.size() - s->m_pos);
-            if (n <= 0)
-                return AVERROR_EOF;
-            std::memcpy(buffer, s->m_image.constData() + s->m_pos, size_t(n));
-            s->m_pos += n;
-            return int(n);
+        std::int64_t n = 0;
+        if (s->m_fd < 0) {
+            n = std::min<std::int64_t>(size, s->m_size - s->m_pos);
+            if (n > 0)
+                std::memcpy(buffer, s->m_image.constData() + s->m_pos, size_t(n));
+        } else {
+            do
+                n = ::pread(s->m_fd, buffer, size_t(size), off_t(s->m_pos));
+            while (n < 0 && errno == EINTR);
+            if (n < 0)
+                return AVERROR(EIO);
         }
-        const qint64 n = s->m_file.read(reinterpret_cast<char*>(buffer), size);
-        if (n < 0)
-            return AVERROR(EIO);
-        return n == 0 ? AVERROR_EOF : int(n);
+        if (n <= 0)
+            return AVERROR_EOF;
+        s->m_pos += n;
+        return int(n);
     }
 
     static int64_t seek(void* self, int64_t offset, int whence) {
         auto* s = static_cast<ByteSource*>(self);
         if (whence & AVSEEK_SIZE)
-            return s->size();
+            return s->m_size;
         whence &= ~AVSEEK_FORCE;
-        const qint64 here = s->m_memory ? s->m_pos : s->m_file.pos();
-        const qint64 base = whence == SEEK_SET   ? 0
-                            : whence == SEEK_CUR ? here
-                            : whence == SEEK_END ? s->size()
-                                                 : -1;
+        const std::int64_t base = whence == SEEK_SET   ? 0
+                                  : whence == SEEK_CUR ? s->m_pos
+                                  : whence == SEEK_END ? s->m_size
+                                                       : -1;
         if (base < 0 || base + offset < 0)
             return AVERROR(EINVAL);
-        const qint64 to = base + offset;
-        if (s->m_memory)
-            s->m_pos = std::min<qint64>(to, s->m_image.size());
-        else if (!s->m_file.seek(to))
-            return AVERROR(EIO);
-        return to;
+        s->m_pos = base + offset;
+        return s->m_pos;
     }
 
 private:
-    QFile m_file;
+    int m_fd = -1;
     QByteArray m_image;
-    qint64 m_pos = 0;
-    bool m_memory = false;
+    std::int64_t m_size = 0;
+    std::int64_t m_pos = 0;
 };
 
 // A container opened over a ByteSource.

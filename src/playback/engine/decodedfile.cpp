@@ -4,12 +4,13 @@
 #include "decodepool.h"
 
 #include <QByteArray>
-#include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <new>
+#include <sys/stat.h>
 
 namespace hoedeck {
 
@@ -181,8 +182,12 @@ int DecodedFileCache::decoding() const {
 std::shared_ptr<DecodedFile> DecodedFileCache::open(const QString& path, AudioError& error) {
     const QFileInfo info(path);
     const QString key = info.canonicalFilePath().isEmpty() ? path : info.canonicalFilePath();
-    const qint64 size = info.size();
-    const qint64 modified = info.lastModified().toMSecsSinceEpoch();
+    // The size and the modification time to the nanosecond tell a file rewritten in place.
+    struct stat status {};
+    const bool exists = ::stat(QFile::encodeName(path).constData(), &status) == 0;
+    const qint64 size = exists ? qint64(status.st_size) : -1;
+    const qint64 modified =
+        exists ? qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec : 0;
 
     std::shared_ptr<Opening> opening;
     bool ours = false;
