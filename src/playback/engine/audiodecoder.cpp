@@ -1,5 +1,7 @@
 #include "audiodecoder.h"
 
+#include "mpegframes.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -489,7 +491,29 @@ void AudioDecoder::findLength() {
     const bool mpegAudio = id == AV_CODEC_ID_MP3 || id == AV_CODEC_ID_MP2 || id == AV_CODEC_ID_MP1;
     const bool estimated = format->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE ||
                            (st->duration == AV_NOPTS_VALUE && format->duration == AV_NOPTS_VALUE);
-    if (mpegAudio || estimated) {
+    if (mpegAudio && std::strcmp(format->iformat->name, "mp3") == 0) {
+        const auto walk = s.memory ? walkMpegFrames(s.image) : walkMpegFrames(s.path);
+        const std::int64_t skipped = st->start_time == AV_NOPTS_VALUE
+                                         ? 0
+                                         : av_rescale_q(st->start_time, st->time_base, perFrame);
+        if (walk && walk->sampleRate == m_rate) {
+            const std::int64_t total = walk->frames * walk->samplesPerFrame;
+            // FFmpeg skips the encoder's delay and the decoder's own 529 frames at the start,
+            // and drops the padding less those 529 at the end, where the frames the info frame
+            // counts are all there. Trusted only where FFmpeg read the same delay.
+            constexpr int kDecoderDelay = 529;
+            if (walk->encoderDelays && walk->statedFrames == walk->frames &&
+                skipped == walk->encoderDelay + kDecoderDelay) {
+                m_length = std::max<std::int64_t>(
+                    0, total - skipped - std::max(0, walk->padding - kDecoderDelay));
+                m_exact = true;
+            } else if (!walk->encoderDelays && skipped == 0) {
+                m_length = total; // nothing to trim: every frame decodes whole
+                m_exact = true;
+            }
+        }
+    }
+    if (!m_exact && (mpegAudio || estimated)) {
         Input again;
         if (s.reopen(again)) {
             const std::int64_t counted = countFrames(again.format, s.stream, m_rate);

@@ -165,6 +165,8 @@ TEST(Decoding, LameMp3MatchesItsSourceSampleForSample) {
     };
     for (const Case& c :
          {Case{"vbr.mp3", kRate, 2, {"-V", "2"}}, Case{"cbr.mp3", kRate, 2, {"-b", "192"}},
+          // Tags before and after the frames are stepped over, not counted as sound.
+          Case{"tagged.mp3", kRate, 2, {"-V", "2", "--tt", "Hoedown", "--add-id3v2"}},
           Case{"mono22.mp3", 22050, 1, {"-V", "4"}}}) {
         SCOPED_TRACE(c.name);
         const auto music = beatMusic(125, 12.0, c.rate, c.channels);
@@ -192,6 +194,19 @@ TEST(Decoding, LameMp3MatchesItsSourceSampleForSample) {
             EXPECT_GT(m.correlation, 0.95) << "at frame " << from;
         }
     }
+
+    // Two songs joined in one file: the first one's header counts only its own frames, and
+    // the second plays whole all the same.
+    QFile vbr(songs.dir.filePath("vbr.mp3"));
+    ASSERT_TRUE(vbr.open(QIODevice::ReadOnly));
+    const QString joined = songs.bytes("joined.mp3", vbr.readAll().repeated(2));
+    AudioError error = AudioError::Ok;
+    const std::int64_t atOpen = AudioDecoder::open(joined, error)->length();
+    DecodedFileCache cache(true);
+    const auto file = cache.open(joined, error);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->frames(), atOpen);
+    EXPECT_GT(atOpen, 24 * kRate);
 }
 
 TEST(Decoding, EachFormatOpensAtItsRateChannelsAndLength) {
