@@ -28,7 +28,6 @@ public:
     // The frames the sound decodes to, as known at open: exact where the container states it or
     // the packets were counted, the bitrate's estimate where neither was possible, 0 if unknown.
     std::int64_t length() const { return m_length; }
-    bool exactLength() const { return m_exact; }
 
     // Decodes the next piece: sets `frames` to interleaved samples owned by the decoder (valid
     // until the next call) and returns how many frames they are; 0 once the sound has ended,

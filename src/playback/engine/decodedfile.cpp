@@ -94,9 +94,15 @@ bool DecodedFile::decodeBlock(std::int64_t frames) {
                 more = false; // longer than we keep: the song ends here
                 break;
             }
-            if (!m_chunks[chunk])
-                m_chunks[chunk] = std::make_unique_for_overwrite<std::int16_t[]>(
-                    size_t(kChunkFrames * m_channels));
+            if (!m_chunks[chunk]) {
+                // Out of memory, the song ends here rather than the program.
+                m_chunks[chunk].reset(new (std::nothrow)
+                                          std::int16_t[size_t(kChunkFrames * m_channels)]);
+                if (!m_chunks[chunk]) {
+                    more = false;
+                    break;
+                }
+            }
             const std::int64_t inChunk = at % kChunkFrames;
             const std::int64_t take = std::min(n - copied, kChunkFrames - inChunk);
             std::memcpy(m_chunks[chunk].get() + inChunk * m_channels, samples + copied * m_channels,

@@ -2,6 +2,8 @@
 
 #include "decodedfile.h"
 
+#include <new>
+
 namespace hoedeck {
 
 DecodePool::DecodePool(int threads) {
@@ -52,7 +54,12 @@ void DecodePool::run() {
         lock.unlock();
         // A file is in the queue or with one thread, never both: its decoder is used by one
         // thread at a time, handed over under the mutex.
-        const bool more = file->decodeSlice();
+        bool more = false;
+        try {
+            more = file->decodeSlice();
+        } catch (const std::bad_alloc&) {
+            file->abandon(); // out of memory: the song ends where it is
+        }
         // The last holder may have let go during the slice: the file is freed here, before the
         // lock is taken again.
         file.reset();
