@@ -358,7 +358,7 @@ std::unique_ptr<AudioDecoder> AudioDecoder::open(const QString& path, AudioError
     return start(std::move(state), error);
 }
 
-std::unique_ptr<AudioDecoder> AudioDecoder::open(const QByteArray& image, AudioError& error) {
+std::unique_ptr<AudioDecoder> AudioDecoder::fromImage(const QByteArray& image, AudioError& error) {
     silenceFfmpegLog();
     if (image.isEmpty()) {
         error = AudioError::Empty;
@@ -492,7 +492,7 @@ void AudioDecoder::findLength() {
     const bool estimated = format->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE ||
                            (st->duration == AV_NOPTS_VALUE && format->duration == AV_NOPTS_VALUE);
     if (mpegAudio && std::strcmp(format->iformat->name, "mp3") == 0) {
-        const auto walk = s.memory ? walkMpegFrames(s.image) : walkMpegFrames(s.path);
+        const auto walk = s.memory ? walkMpegImage(s.image) : walkMpegFrames(s.path);
         const std::int64_t skipped = st->start_time == AV_NOPTS_VALUE
                                          ? 0
                                          : av_rescale_q(st->start_time, st->time_base, perFrame);

@@ -18,7 +18,7 @@ public:
     // Opens a file and decodes its first frame, so the rate and channels are the real ones and a
     // file without any sound is refused here. Nothing, with the reason in `error`, otherwise.
     static std::unique_ptr<AudioDecoder> open(const QString& path, AudioError& error);
-    static std::unique_ptr<AudioDecoder> open(const QByteArray& image, AudioError& error);
+    static std::unique_ptr<AudioDecoder> fromImage(const QByteArray& image, AudioError& error);
     ~AudioDecoder();
     AudioDecoder(const AudioDecoder&) = delete;
     AudioDecoder& operator=(const AudioDecoder&) = delete;

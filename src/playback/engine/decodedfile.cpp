@@ -37,7 +37,7 @@ std::shared_ptr<DecodedFile> DecodedFile::open(const QString& path, DecodePool* 
 }
 
 std::shared_ptr<DecodedFile> DecodedFile::fromMemory(const QByteArray& image, AudioError& error) {
-    auto decoder = AudioDecoder::open(image, error);
+    auto decoder = AudioDecoder::fromImage(image, error);
     if (!decoder)
         return nullptr;
     std::shared_ptr<DecodedFile> file(new DecodedFile);

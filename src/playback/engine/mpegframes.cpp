@@ -211,7 +211,7 @@ std::optional<MpegFrames> walkMpegFrames(const QString& path) {
     return result;
 }
 
-std::optional<MpegFrames> walkMpegFrames(const QByteArray& image) {
+std::optional<MpegFrames> walkMpegImage(const QByteArray& image) {
     Bytes bytes(image);
     return walk(bytes);
 }

@@ -24,6 +24,6 @@ struct MpegFrames {
 // frames of one kind (junk between frames, a cut last frame, free-format bitrates, tags other
 // than ID3): FFmpeg's own packet count is the answer there.
 std::optional<MpegFrames> walkMpegFrames(const QString& path);
-std::optional<MpegFrames> walkMpegFrames(const QByteArray& image);
+std::optional<MpegFrames> walkMpegImage(const QByteArray& image);
 
 } // namespace hoedeck
