@@ -1,179 +1,145 @@
 #include "decodedfile.h"
 
+#include "audiodecoder.h"
+#include "decodepool.h"
+
 #include <QByteArray>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <sndfile.h>
+#include <new>
+#include <sys/stat.h>
 
 namespace hoedeck {
 
-// libsndfile reading a file by name or an image in memory.
-struct DecodedFile::Source {
-    SNDFILE* file = nullptr;
-    SF_INFO info{};
-    QByteArray image; // for memory images
-    sf_count_t offset = 0;
-    std::vector<short> wide; // for files of more than two channels
+DecodedFile::DecodedFile() = default;
+DecodedFile::~DecodedFile() = default;
 
-    ~Source() {
-        if (file)
-            sf_close(file);
-    }
-
-    static sf_count_t length(void* self) { return static_cast<Source*>(self)->image.size(); }
-    static sf_count_t seek(sf_count_t offset, int whence, void* self) {
-        auto* s = static_cast<Source*>(self);
-        const sf_count_t base = whence == SEEK_SET   ? 0
-                                : whence == SEEK_CUR ? s->offset
-                                                     : s->image.size();
-        s->offset = std::clamp<sf_count_t>(base + offset, 0, s->image.size());
-        return s->offset;
-    }
-    static sf_count_t read(void* out, sf_count_t count, void* self) {
-        auto* s = static_cast<Source*>(self);
-        const sf_count_t n = std::min<sf_count_t>(count, s->image.size() - s->offset);
-        std::memcpy(out, s->image.constData() + s->offset, size_t(n));
-        s->offset += n;
-        return n;
-    }
-    static sf_count_t write(const void*, sf_count_t, void*) { return 0; }
-    static sf_count_t tell(void* self) { return static_cast<Source*>(self)->offset; }
-};
-
-std::shared_ptr<DecodedFile> DecodedFile::open(const QString& path, bool synchronous,
+std::shared_ptr<DecodedFile> DecodedFile::open(const QString& path, DecodePool* pool,
                                                AudioError& error) {
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable()) {
         error = AudioError::FileOpen;
         return nullptr;
     }
-    if (info.size() == 0) {
-        error = AudioError::Empty;
+    auto decoder = AudioDecoder::open(path, error);
+    if (!decoder)
         return nullptr;
-    }
-    auto source = std::make_unique<Source>();
-    source->file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &source->info);
-    if (!source->file) {
-        error = AudioError::FileForm;
-        return nullptr;
-    }
     std::shared_ptr<DecodedFile> file(new DecodedFile);
     file->m_path = path;
-    if (!file->start(std::move(source), synchronous, error))
+    if (!file->start(std::move(decoder), pool == nullptr, error))
         return nullptr;
+    if (pool && !file->complete())
+        pool->add(file);
     return file;
 }
 
 std::shared_ptr<DecodedFile> DecodedFile::fromMemory(const QByteArray& image, AudioError& error) {
-    if (image.isEmpty()) {
-        error = AudioError::Empty;
+    auto decoder = AudioDecoder::fromImage(image, error);
+    if (!decoder)
         return nullptr;
-    }
-    auto source = std::make_unique<Source>();
-    source->image = image;
-    SF_VIRTUAL_IO io{&Source::length, &Source::seek, &Source::read, &Source::write, &Source::tell};
-    source->file = sf_open_virtual(&io, SFM_READ, &source->info, source.get());
-    if (!source->file) {
-        error = AudioError::FileForm;
-        return nullptr;
-    }
     std::shared_ptr<DecodedFile> file(new DecodedFile);
-    if (!file->start(std::move(source), true, error))
+    if (!file->start(std::move(decoder), true, error))
         return nullptr;
     return file;
 }
 
-bool DecodedFile::start(std::unique_ptr<Source> source, bool synchronous, AudioError& error) {
-    const SF_INFO& info = source->info;
-    if (info.channels < 1 || info.samplerate < 1000 || info.samplerate > 384000) {
-        error = AudioError::Format;
-        return false;
-    }
-    m_source = std::move(source);
-    m_sampleRate = info.samplerate;
-    m_channels = std::min(info.channels, 2);
-    m_estimate = info.frames > 0 && info.frames < (sf_count_t(1) << 40) ? info.frames : 0;
-    if (info.channels > 2)
-        m_source->wide.resize(size_t(4096 * info.channels));
+bool DecodedFile::start(std::unique_ptr<AudioDecoder> decoder, bool synchronous,
+                        AudioError& error) {
+    m_decoder = std::move(decoder);
+    m_sampleRate = m_decoder->sampleRate();
+    m_channels = m_decoder->channels();
+    m_length = m_decoder->length();
 
-    // Room for twice the estimate (an estimate from a song's header can be short), at least
-    // ten minutes more, at most six hours: the table never grows while streams read it.
+    // Room for twice the length known at open (a file can run past what its header states), at
+    // least ten minutes more, at most six hours: the table never grows while streams read it.
     const std::int64_t sixHours = std::int64_t(m_sampleRate) * 6 * 3600;
     const std::int64_t capacity =
-        std::min(sixHours, std::max(m_estimate * 2, m_estimate + std::int64_t(m_sampleRate) * 600));
+        std::min(sixHours, std::max(m_length * 2, m_length + std::int64_t(m_sampleRate) * 600));
     m_chunks.resize(size_t((capacity + kChunkFrames - 1) / kChunkFrames));
 
     // The first block at once: a file that opens but holds no sound is refused here.
-    if (!decodeBlock() && decodedFrames() == 0) {
+    if (!decodeBlock(kSliceFrames) && decodedFrames() == 0) {
         error = AudioError::Empty;
         return false;
     }
-    if (synchronous) {
-        while (decodeBlock()) {
+    if (synchronous)
+        while (decodeBlock(kSliceFrames)) {
         }
-        finish();
-    } else if (!complete()) {
-        m_thread = std::thread([this] { decodeLoop(); });
-    }
     return true;
 }
 
-DecodedFile::~DecodedFile() {
-    m_stop.store(true);
-    if (m_thread.joinable())
-        m_thread.join();
+bool DecodedFile::decodeSlice() {
+    return decodeBlock(kSliceFrames);
 }
 
-void DecodedFile::decodeLoop() {
-    while (!m_stop.load(std::memory_order_relaxed) && decodeBlock()) {
-    }
-    finish();
-}
-
-bool DecodedFile::decodeBlock() {
+bool DecodedFile::decodeBlock(std::int64_t frames) {
     if (complete())
         return false;
-    const std::int64_t at = m_decoded.load(std::memory_order_relaxed);
-    const auto chunk = size_t(at / kChunkFrames);
-    if (chunk >= m_chunks.size()) {
-        finish(); // longer than we keep: the song ends here
+    std::int64_t at = m_decoded.load(std::memory_order_relaxed);
+    const std::int64_t until = at + frames;
+    bool more = true;
+    while (more && at < until) {
+        const std::int16_t* samples = nullptr;
+        const std::int64_t n = m_decoder->next(samples);
+        if (n <= 0) {
+            more = false;
+            break;
+        }
+        for (std::int64_t copied = 0; copied < n;) {
+            const auto chunk = size_t(at / kChunkFrames);
+            if (chunk >= m_chunks.size()) {
+                more = false; // longer than we keep: the song ends here
+                break;
+            }
+            if (!m_chunks[chunk]) {
+                // Out of memory, the song ends here rather than the program.
+                m_chunks[chunk].reset(new (std::nothrow)
+                                          std::int16_t[size_t(kChunkFrames * m_channels)]);
+                if (!m_chunks[chunk]) {
+                    more = false;
+                    break;
+                }
+            }
+            const std::int64_t inChunk = at % kChunkFrames;
+            const std::int64_t take = std::min(n - copied, kChunkFrames - inChunk);
+            std::memcpy(m_chunks[chunk].get() + inChunk * m_channels, samples + copied * m_channels,
+                        size_t(take * m_channels) * sizeof(std::int16_t));
+            copied += take;
+            at += take;
+        }
+        // The chunk pointers and samples written above become visible with this count.
+        m_decoded.store(at, std::memory_order_release);
+    }
+    if (!more) {
+        finish();
         return false;
     }
-    if (!m_chunks[chunk])
-        m_chunks[chunk] = std::make_unique<std::int16_t[]>(size_t(kChunkFrames * m_channels));
-    const std::int64_t inChunk = at % kChunkFrames;
-    const sf_count_t want = std::min<sf_count_t>(4096, kChunkFrames - inChunk);
-    std::int16_t* out = m_chunks[chunk].get() + inChunk * m_channels;
-    sf_count_t got = 0;
-    const int fileChannels = m_source->info.channels;
-    if (fileChannels <= 2) {
-        got = sf_readf_short(m_source->file, out, want);
-    } else {
-        got = sf_readf_short(m_source->file, m_source->wide.data(), want);
-        for (sf_count_t i = 0; i < got; ++i)
-            for (int c = 0; c < m_channels; ++c)
-                out[i * m_channels + c] = m_source->wide[size_t(i * fileChannels + c)];
-    }
-    if (got <= 0)
-        return false;
-    m_decoded.store(at + got, std::memory_order_release);
-    { std::lock_guard lock(m_waitMutex); }
-    m_progress.notify_all();
+    notifyWaiters();
     return true;
+}
+
+void DecodedFile::abandon() {
+    if (!complete())
+        finish();
 }
 
 void DecodedFile::finish() {
     m_complete.store(true, std::memory_order_release);
-    m_source.reset(); // the file is closed once everything is in memory
+    m_decoder.reset(); // the file is closed once everything is in memory
+    notifyWaiters();
+}
+
+void DecodedFile::notifyWaiters() {
     { std::lock_guard lock(m_waitMutex); }
     m_progress.notify_all();
 }
 
 std::int64_t DecodedFile::frames() const {
     const std::int64_t decoded = decodedFrames();
-    return complete() ? decoded : std::max(decoded, m_estimate);
+    return complete() ? decoded : std::max(decoded, m_length);
 }
 
 std::int64_t DecodedFile::read(std::int64_t start, float* out, std::int64_t count) const {
@@ -208,26 +174,76 @@ bool DecodedFile::waitFor(std::int64_t frame, int timeoutMs) const {
                                [&] { return complete() || decodedFrames() > frame; });
 }
 
+DecodedFileCache::DecodedFileCache(bool synchronous) : m_synchronous(synchronous) {
+    if (!synchronous)
+        m_pool = std::make_unique<DecodePool>(2);
+}
+
+DecodedFileCache::~DecodedFileCache() = default;
+
+int DecodedFileCache::decoding() const {
+    return m_pool ? m_pool->pending() : 0;
+}
+
 std::shared_ptr<DecodedFile> DecodedFileCache::open(const QString& path, AudioError& error) {
     const QFileInfo info(path);
     const QString key = info.canonicalFilePath().isEmpty() ? path : info.canonicalFilePath();
-    const qint64 size = info.size();
-    const qint64 modified = info.lastModified().toMSecsSinceEpoch();
-    std::lock_guard lock(m_mutex);
-    auto it = m_entries.find(key);
-    if (it != m_entries.end()) {
-        // The same file unchanged on disk: share what is decoded.
-        if (auto file = it->second.file.lock();
-            file && it->second.size == size && it->second.modified == modified)
-            return file;
+    // The size and the modification time to the nanosecond tell a file rewritten in place.
+    struct stat status {};
+    const bool exists = ::stat(QFile::encodeName(path).constData(), &status) == 0;
+    const qint64 size = exists ? qint64(status.st_size) : -1;
+    const qint64 modified =
+        exists ? qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec : 0;
+
+    std::shared_ptr<Opening> opening;
+    bool ours = false;
+    {
+        std::lock_guard lock(m_mutex);
+        // Forget files no stream holds any more.
+        for (auto e = m_entries.begin(); e != m_entries.end();)
+            e = e->second.file.expired() && !e->second.opening ? m_entries.erase(e) : std::next(e);
+        const auto it = m_entries.find(key);
+        if (it != m_entries.end() && it->second.size == size && it->second.modified == modified) {
+            // The same file unchanged on disk: share what is decoded, or what is opening.
+            if (auto file = it->second.file.lock())
+                return file;
+            opening = it->second.opening;
+        }
+        if (!opening) {
+            opening = std::make_shared<Opening>();
+            ours = true;
+            m_entries[key] = Entry{{}, opening, size, modified};
+        }
     }
-    auto file = DecodedFile::open(path, m_synchronous, error);
-    if (file)
-        m_entries[key] = Entry{file, size, modified};
-    // Forget files no stream holds any more.
-    for (auto e = m_entries.begin(); e != m_entries.end();)
-        e = e->second.file.expired() ? m_entries.erase(e) : std::next(e);
-    return file;
+    if (!ours) {
+        const Opened& opened = opening->result.get();
+        if (!opened.file)
+            error = opened.error;
+        return opened.file;
+    }
+
+    Opened opened;
+    try {
+        opened.file = DecodedFile::open(path, m_pool.get(), opened.error);
+    } catch (const std::bad_alloc&) {
+        opened.error = AudioError::Memory;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        // The entry may have been taken over by an open of the file changed on disk since.
+        const auto it = m_entries.find(key);
+        if (it != m_entries.end() && it->second.opening == opening) {
+            it->second.opening.reset();
+            if (opened.file)
+                it->second.file = opened.file;
+            else
+                m_entries.erase(it);
+        }
+    }
+    opening->promise.set_value(opened);
+    if (!opened.file)
+        error = opened.error;
+    return opened.file;
 }
 
 } // namespace hoedeck

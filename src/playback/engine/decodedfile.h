@@ -6,24 +6,28 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace hoedeck {
 
+class AudioDecoder;
+class DecodePool;
+
 // A song decoded into memory as 16-bit samples, shared by every stream of the same file (the
 // two patter copies, the tempo reference and the BPM stream of one song hold one copy).
-// Decoding runs on its own thread from the start of the file; readers see the frames decoded
-// so far and never wait for the rest, so a song starts as soon as its first block is there.
+// Opening decodes the first block; the cache's decode pool does the rest a slice at a time.
+// Readers see the frames decoded so far and never wait for the rest, so a song starts as soon
+// as its first block is there.
 class DecodedFile {
 public:
-    // Opens and starts decoding. synchronous decodes the whole file before returning (the
-    // offline mode of tests and benchmarks). Nothing, with the reason in `error`, for a file
-    // that is missing, empty or not sound.
-    static std::shared_ptr<DecodedFile> open(const QString& path, bool synchronous,
+    // Opens the file and decodes its first block; `pool` decodes the rest, or, without a pool,
+    // the whole file is decoded before returning (the offline mode of tests and benchmarks).
+    // Nothing, with the reason in `error`, for a file that is missing, empty or not sound.
+    static std::shared_ptr<DecodedFile> open(const QString& path, DecodePool* pool,
                                              AudioError& error);
     // From a WAV (or any readable format) image in memory; always decoded at once.
     static std::shared_ptr<DecodedFile> fromMemory(const QByteArray& image, AudioError& error);
@@ -34,7 +38,8 @@ public:
     const QString& path() const { return m_path; }
     int sampleRate() const { return m_sampleRate; }
     int channels() const { return m_channels; }
-    // The length: exact once decoding is complete, the file's own estimate before.
+    // The length: exact once decoding is complete; before, the length the file decodes to as
+    // known at open (exact but for a damaged or cut file, which ends where its sound does).
     std::int64_t frames() const;
     std::int64_t decodedFrames() const { return m_decoded.load(std::memory_order_acquire); }
     bool complete() const { return m_complete.load(std::memory_order_acquire); }
@@ -49,46 +54,75 @@ public:
     // Waits until the frame is decoded or the file is complete; false on timeout.
     bool waitFor(std::int64_t frame, int timeoutMs) const;
 
+    // Frames decoded in one slice: a few milliseconds of work, so a file let go mid-slice is
+    // freed promptly and files decoding side by side take short turns.
+    static constexpr std::int64_t kSliceFrames = 1 << 15;
+
 private:
-    struct Source;
-    DecodedFile() = default;
-    bool start(std::unique_ptr<Source> source, bool synchronous, AudioError& error);
-    void decodeLoop();
-    bool decodeBlock();
+    friend class DecodePool;
+    // Decodes the next slice; false once the file is complete. One thread at a time: the
+    // opener, then the pool.
+    bool decodeSlice();
+    // Ends decoding where it is: the song ends at the frames decoded so far.
+    void abandon();
+
+    DecodedFile();
+    bool start(std::unique_ptr<AudioDecoder> decoder, bool synchronous, AudioError& error);
+    bool decodeBlock(std::int64_t frames);
     void finish();
+    void notifyWaiters();
 
     static constexpr std::int64_t kChunkFrames = 1 << 15;
 
     QString m_path;
     int m_sampleRate = 44100;
     int m_channels = 2;
-    std::int64_t m_estimate = 0;
-    std::unique_ptr<Source> m_source;
+    std::int64_t m_length = 0;
+    std::unique_ptr<AudioDecoder> m_decoder;
     // Chunks of kChunkFrames frames; the table is sized once, so readers never see it move.
+    // A chunk is allocated by the decoder before the count that makes it visible is published.
     std::vector<std::unique_ptr<std::int16_t[]>> m_chunks;
     std::atomic<std::int64_t> m_decoded{0};
     std::atomic<bool> m_complete{false};
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
     mutable std::mutex m_waitMutex;
     mutable std::condition_variable m_progress;
 };
 
-// Hands out one decoded copy per file for as long as any stream holds it.
+// Hands out one decoded copy per file for as long as any stream holds it, and owns the pool
+// that decodes them. Its lock is never held while a file opens or decodes: a second opener of
+// a file that is opening waits for that one open and shares its copy.
 class DecodedFileCache {
 public:
-    explicit DecodedFileCache(bool synchronous) : m_synchronous(synchronous) {}
+    explicit DecodedFileCache(bool synchronous);
+    ~DecodedFileCache();
+    DecodedFileCache(const DecodedFileCache&) = delete;
+    DecodedFileCache& operator=(const DecodedFileCache&) = delete;
+
     std::shared_ptr<DecodedFile> open(const QString& path, AudioError& error);
+    // Files the pool has still to decode (0 for a synchronous cache).
+    int decoding() const;
 
 private:
+    struct Opened {
+        std::shared_ptr<DecodedFile> file;
+        AudioError error = AudioError::Ok;
+    };
+    // A file being opened, for a second opener to wait on.
+    struct Opening {
+        std::promise<Opened> promise;
+        std::shared_future<Opened> result = promise.get_future().share();
+    };
     struct Entry {
         std::weak_ptr<DecodedFile> file;
+        std::shared_ptr<Opening> opening;
         qint64 size = 0;
         qint64 modified = 0;
     };
     bool m_synchronous;
     std::mutex m_mutex;
     std::map<QString, Entry> m_entries;
+    // Last, so its threads end before the entries go.
+    std::unique_ptr<DecodePool> m_pool;
 };
 
 } // namespace hoedeck
