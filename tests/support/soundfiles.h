@@ -10,12 +10,13 @@
 
 namespace hoedeck::testing {
 
-inline bool writeWav(const QString& path, const std::vector<float>& samples, int rate = 44100,
-                     int channels = 2) {
+// A sound file in libsndfile's `format` (WAV, FLAC, AIFF ...; 16-bit unless said otherwise).
+inline bool writeSound(const QString& path, const std::vector<float>& samples, int rate,
+                       int channels, int format) {
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = channels;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    info.format = (format & SF_FORMAT_SUBMASK) ? format : format | SF_FORMAT_PCM_16;
     SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
     if (!file)
         return false;
@@ -23,6 +24,18 @@ inline bool writeWav(const QString& path, const std::vector<float>& samples, int
     sf_writef_float(file, samples.data(), sf_count_t(samples.size() / size_t(channels)));
     sf_close(file);
     return true;
+}
+
+inline bool writeWav(const QString& path, const std::vector<float>& samples, int rate = 44100,
+                     int channels = 2) {
+    return writeSound(path, samples, rate, channels, SF_FORMAT_WAV);
+}
+
+// Made in this process, without starting a program: FLAC for tests of threads, which the
+// thread sanitizer cannot follow across a started program.
+inline bool writeFlac(const QString& path, const std::vector<float>& samples, int rate = 44100,
+                      int channels = 2) {
+    return writeSound(path, samples, rate, channels, SF_FORMAT_FLAC);
 }
 
 // Encodes a WAV file to MP3 with lame; false when lame is missing or fails.

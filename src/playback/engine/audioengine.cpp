@@ -146,13 +146,15 @@ public:
             return s.control.decodePosition;
         if (pending(s.control.positionSeq))
             return s.control.position;
-        const double mixed = s.published.position.load(std::memory_order_relaxed);
+        const Published::Place place = s.published.place();
         // A sync procedure asks where the mixer is; everyone else hears the queued sound
-        // first.
-        if (Mixer::mixing() || !playing(s))
-            return mixed;
-        const double queued = double(ring.available()) * s.published.speed.load();
-        return std::max(s.published.runStart.load(std::memory_order_relaxed), mixed - queued);
+        // first: what was mixed after the frames the output has taken.
+        if (Mixer::mixing() || !playing(s) || mode == Output::Offline)
+            return place.position;
+        const auto consumed = std::uint64_t(ring.consumed());
+        const double queued = place.mixedAt > consumed ? double(place.mixedAt - consumed) : 0.0;
+        return std::max(s.published.runStart.load(std::memory_order_relaxed),
+                        place.position - queued * s.published.speed.load());
     }
 
     // A new stream of a decoded file under a new handle; `prepare` sets what it starts with.

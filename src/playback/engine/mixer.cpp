@@ -457,7 +457,7 @@ std::size_t Mixer::pullTempo(const Stream& s, TempoRender& t, float* out, std::s
 void Mixer::publish(Stream& s) {
     const Stream::Render& r = s.render;
     Published& p = s.published;
-    p.position.store(r.position, std::memory_order_relaxed);
+    p.storePlace(r.position, m_mixed);
     p.speed.store(r.speed, std::memory_order_relaxed);
     p.volume.store(r.voice.volume, std::memory_order_relaxed);
     p.slideTarget.store(r.voice.slideTarget, std::memory_order_relaxed);

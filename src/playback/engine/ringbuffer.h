@@ -27,6 +27,8 @@ public:
         return std::min(written - read, m_capacity);
     }
     std::size_t space() const { return m_capacity - available(); }
+    // Frames the consumer has taken since the ring was made.
+    std::size_t consumed() const { return m_read.load(std::memory_order_acquire); }
 
     // Producer: writes up to `frames` frames; returns how many fitted.
     std::size_t push(const float* samples, std::size_t frames) {

@@ -99,6 +99,32 @@ private:
 
 // What the mixer publishes of a stream after every piece it renders, for any thread to read.
 struct Published {
+    // The position and the mixed-frame count it belongs to are read as a pair: a reader that
+    // took one from before a piece and the other from after would see the stream jump.
+    struct Place {
+        double position = 0;       // source frames
+        std::uint64_t mixedAt = 0; // output frames mixed when the mixer was there
+    };
+    // A sequence lock: odd while the mixer writes. A release store keeps every write before
+    // it ahead of it, and an acquire load every read after it behind it, so a reader that
+    // saw any part of a new pair also sees the count move and reads again.
+    void storePlace(double value, std::uint64_t mixed) {
+        const std::uint64_t seq = m_seq.load(std::memory_order_relaxed);
+        m_seq.store(seq + 1, std::memory_order_relaxed);
+        position.store(value, std::memory_order_release);
+        m_mixedAt.store(mixed, std::memory_order_release);
+        m_seq.store(seq + 2, std::memory_order_release);
+    }
+    Place place() const {
+        for (;;) {
+            const std::uint64_t before = m_seq.load(std::memory_order_acquire);
+            const Place p{position.load(std::memory_order_acquire),
+                          m_mixedAt.load(std::memory_order_acquire)};
+            if (!(before & 1) && m_seq.load(std::memory_order_relaxed) == before)
+                return p;
+        }
+    }
+
     // Source frames: a plain stream's next frame, a tempo stream's heard frame.
     std::atomic<double> position{0};
     // Where the current run began (a start, a jump): sound before it is not this run's.
@@ -111,6 +137,10 @@ struct Published {
     std::atomic<bool> slideStops{false};
     std::atomic<std::uint32_t> level{0};
     std::atomic<bool> ended{false}; // a one-shot sound that has played out
+
+private:
+    std::atomic<std::uint64_t> m_seq{0};
+    std::atomic<std::uint64_t> m_mixedAt{0};
 };
 
 // A stream. Its fields are in three groups: fixed at creation; the control side, read and

@@ -363,8 +363,8 @@ struct LongSongs : Songs {
     static constexpr int kSeconds = 120;
     std::vector<QString> paths;
     explicit LongSongs(int count) {
-        const QString flac =
-            encoded(wav("long.wav", beatMusic(125, kSeconds)), "long.flac", {"-c:a", "flac"});
+        const QString flac = dir.filePath("long.flac");
+        writeFlac(flac, beatMusic(125, kSeconds));
         for (int i = 0; i < count; ++i) {
             const QString path = dir.filePath(QString("long%1.flac").arg(i));
             QFile::copy(flac, path);
@@ -375,16 +375,15 @@ struct LongSongs : Songs {
 
 TEST(DecodePool, ReadersSeeTheSameFramesAsAWholeDecode) {
     Songs songs;
-    const QString mp3 =
-        songs.mp3(songs.wav("song.wav", beatMusic(125, 20.0)), "song.mp3", {"-V", "2"});
-    ASSERT_FALSE(mp3.isEmpty());
+    const QString song = songs.dir.filePath("song.flac");
+    ASSERT_TRUE(writeFlac(song, beatMusic(125, 20.0)));
     DecodedFileCache whole(true);
     AudioError error = AudioError::Ok;
-    const auto expected = decodeAll(*whole.open(mp3, error));
+    const auto expected = decodeAll(*whole.open(song, error));
 
     // Reading on while the pool decodes, as the mixer does: every frame read is final.
     DecodedFileCache cache(false);
-    const auto file = cache.open(mp3, error);
+    const auto file = cache.open(song, error);
     ASSERT_TRUE(file);
     std::vector<float> block(4096 * 2);
     std::int64_t at = 0;
@@ -462,8 +461,8 @@ TEST(DecodePool, FilesStillDecodingWhenTheCacheGoesEndWhereTheyAre) {
 
 TEST(DecodedFileCache, ConcurrentOpensOfOneFileShareOneCopy) {
     Songs songs;
-    const QString mp3 =
-        songs.mp3(songs.wav("song.wav", beatMusic(125, 10.0)), "song.mp3", {"-V", "2"});
+    const QString song = songs.dir.filePath("song.flac");
+    ASSERT_TRUE(writeFlac(song, beatMusic(125, 10.0)));
     const QString noise = songs.bytes("noise.ogg", QByteArray(100000, 'x'));
     for (const bool synchronous : {true, false}) {
         SCOPED_TRACE(synchronous ? "synchronous" : "pool");
@@ -476,7 +475,7 @@ TEST(DecodedFileCache, ConcurrentOpensOfOneFileShareOneCopy) {
         for (int i = 0; i < kOpeners; ++i)
             openers.emplace_back([&, i] {
                 ready.arrive_and_wait();
-                files[size_t(i)] = cache.open(i % 2 ? mp3 : noise, errors[size_t(i)]);
+                files[size_t(i)] = cache.open(i % 2 ? song : noise, errors[size_t(i)]);
             });
         for (auto& opener : openers)
             opener.join();
@@ -494,13 +493,13 @@ TEST(DecodedFileCache, ConcurrentOpensOfOneFileShareOneCopy) {
     // A file changed on disk is decoded anew; the streams of the old copy keep theirs.
     DecodedFileCache cache(true);
     AudioError error = AudioError::Ok;
-    const auto before = cache.open(mp3, error);
+    const auto before = cache.open(song, error);
     const auto replacement = songs.wav("other.wav", sine(440, 2.0));
-    QFile::remove(mp3);
-    QFile::copy(replacement, mp3);
-    const auto after = cache.open(mp3, error);
+    QFile::remove(song);
+    QFile::copy(replacement, song);
+    const auto after = cache.open(song, error);
     ASSERT_TRUE(after);
     EXPECT_NE(before.get(), after.get());
     EXPECT_EQ(after->frames(), 2 * kRate);
-    EXPECT_EQ(cache.open(mp3, error).get(), after.get());
+    EXPECT_EQ(cache.open(song, error).get(), after.get());
 }
