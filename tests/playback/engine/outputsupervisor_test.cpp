@@ -1,4 +1,5 @@
 #include "outputsupervisor.h"
+#include "standincard.h"
 
 #include <algorithm>
 #include <chrono>
@@ -13,6 +14,9 @@
 using namespace hoedeck;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using hoedeck::testing::Listener;
+using hoedeck::testing::StandInCard;
+using hoedeck::testing::StandInOutput;
 
 namespace {
 constexpr int kRate = 44100;
@@ -32,99 +36,6 @@ bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit 
 double secondsSince(Clock::time_point t) {
     return std::chrono::duration<double>(Clock::now() - t).count();
 }
-
-// What reached the speakers, across every card: the mixer numbers its frames, so any frame
-// out of order means the ring was popped twice at once or frames were repeated.
-struct Listener {
-    std::mutex mutex;
-    float last = 0;
-    bool outOfOrder = false;
-
-    void hear(const float* frames, std::size_t count) {
-        std::lock_guard lock(mutex);
-        float previous = 0;
-        for (std::size_t i = 0; i < count; ++i) {
-            const float v = frames[i * 2];
-            if (v == 0) {
-                previous = 0;
-                continue;
-            }
-            if (v <= last || (previous != 0 && v != previous + 1))
-                outOfOrder = true;
-            last = previous = v;
-        }
-    }
-};
-
-// A sound card a test can pull out, stall and break; every output opened on it shares it.
-struct StandInCard {
-    QString name;
-    Listener* listener = nullptr;
-    std::atomic<bool> plugged{true};
-    std::atomic<bool> pulling{true};
-    std::atomic<std::uint64_t> heard{0}; // frames with sound that reached it
-    std::mutex mutex;
-    QString fault;
-    std::vector<Clock::time_point> opens;
-};
-
-// A device output with its own pulling thread, paced like a sound card's callback.
-class StandInOutput : public AudioOutput {
-public:
-    explicit StandInOutput(std::shared_ptr<StandInCard> card) : m_card(std::move(card)) {}
-    ~StandInOutput() override { stop(); }
-
-    bool start(RingBuffer& ring, int sampleRate, QString& reason) override {
-        {
-            std::lock_guard lock(m_card->mutex);
-            m_card->opens.push_back(Clock::now());
-        }
-        if (!m_card->plugged) {
-            reason = "the stand-in is unplugged";
-            return false;
-        }
-        m_running = true;
-        m_thread = std::thread([this, &ring, sampleRate] { run(ring, sampleRate); });
-        return true;
-    }
-    void stop() override {
-        m_running = false;
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    QString name() const override { return m_card->name; }
-    int bufferFrames() const override { return kPeriod; }
-    QString fault() const override {
-        std::lock_guard lock(m_card->mutex);
-        return m_card->fault;
-    }
-
-private:
-    static constexpr std::size_t kPeriod = 256;
-
-    void run(RingBuffer& ring, int sampleRate) {
-        std::vector<float> buffer(kPeriod * 2);
-        const auto begin = Clock::now();
-        std::uint64_t taken = 0;
-        while (m_running) {
-            const auto due = std::uint64_t(secondsSince(begin) * sampleRate);
-            for (; taken + kPeriod <= due; taken += kPeriod) {
-                if (!m_card->pulling)
-                    continue;
-                pull(ring, buffer.data(), kPeriod, true);
-                m_card->listener->hear(buffer.data(), kPeriod);
-                for (std::size_t i = 0; i < kPeriod; ++i)
-                    if (buffer[i * 2] != 0)
-                        ++m_card->heard;
-            }
-            std::this_thread::sleep_for(2ms);
-        }
-    }
-
-    std::shared_ptr<StandInCard> m_card;
-    std::atomic<bool> m_running{false};
-    std::thread m_thread;
-};
 
 // A ring fed like the mixer feeds it, numbering its frames, drained by a supervised output
 // whose factory opens the stand-in cards by name ("" the default).
