@@ -16,6 +16,7 @@
 #include "lyrics.h"
 #include "musicbrowser.h"
 #include "musicfolders.h"
+#include "outputview.h"
 #include "player.h"
 #include "progressstrip.h"
 #include "prompter.h"
@@ -231,6 +232,8 @@ void MainWindow::buildMenus() {
         const QString name = entry.fileName;
         ini->addAction(entry.caption, this, [this, name] { openIniFile(name); });
     }
+    m_outputView =
+        new OutputView(m_engine, m_folder, m_prompter, file->addMenu("Sound output"), this);
     file->addAction("Put Link on Desktop", this, &MainWindow::putLinkOnDesktop);
     file->addSeparator();
     // No key: Ctrl+Q belongs to the equaliser switch.
@@ -372,6 +375,7 @@ void MainWindow::FormCreate() {
         QLocale::setDefault(QLocale::c());
         m_appearance.get_splitter();
         m_trSplitscreen->setValue(m_appearance.split());
+        m_outputView->restoreChoice();
         Start_BASS();
         audioStarted = true;
         m_appearance.ColorMe();
@@ -454,6 +458,9 @@ void MainWindow::set_panels() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The client changes size with the window and with the status line coming and going.
+    if (watched == m_client && event->type() == QEvent::Resize)
+        set_panels();
     if (event->type() != QEvent::ShortcutOverride || !watched->isWidgetType() ||
         static_cast<QWidget*>(watched)->window() != this)
         return QMainWindow::eventFilter(watched, event);
@@ -463,11 +470,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         if (action->isEnabled() && action->shortcut().matches(pressed) == QKeySequence::ExactMatch)
             return true; // not accepted: the key goes to the command
     return QMainWindow::eventFilter(watched, event);
-}
-
-void MainWindow::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    set_panels();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

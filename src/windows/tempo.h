@@ -21,6 +21,7 @@ class LyricsWindow;
 class HelpWindow;
 class MusicBrowser;
 class MusicFolders;
+class OutputView;
 class Player;
 class ProgressStrip;
 class Prompter;
@@ -72,6 +73,7 @@ public:
     TrackMemory& trackMemory() { return *m_trackMemory; }
     SpeedMatching& speedMatching() { return *m_speedMatching; }
     SongSlotsView& songSlots() { return *m_songSlots; }
+    OutputView& outputView() { return *m_outputView; }
     const DataFolder& dataFolder() const { return m_folder; }
 
     // Lays the panels out for the current client size and split.
@@ -102,7 +104,6 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -142,6 +143,7 @@ private:
     std::unique_ptr<SoundEffects> m_soundEffects;
     LoopPanel* m_loopPanel = nullptr;
     SongSlotsView* m_songSlots = nullptr;
+    OutputView* m_outputView = nullptr;
     LyricsWindow* m_lyrics = nullptr;
     HelpWindow* m_help = nullptr;
     bool m_destroyed = false;
