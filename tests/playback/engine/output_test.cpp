@@ -1,6 +1,7 @@
 #include "audioengine.h"
 #include "output.h"
 #include "soundfiles.h"
+#include "standincard.h"
 #include "testsignals.h"
 
 #include <QTemporaryDir>
@@ -121,14 +122,15 @@ TEST(Output, NullOutputKeepsRealTimeAndTheWavCopyHoldsWhatPlayed) {
         EXPECT_EQ(engine.output(), AudioEngine::Output::Null);
         const Handle h = engine.streamCreateFile(dir.filePath("tone.wav"), 0);
         ASSERT_TRUE(engine.streamPlay(h, false));
-        const auto begin = std::chrono::steady_clock::now();
+        // The clock never runs ahead of real time, and a clock held up by a busy machine
+        // catches up: measured, not raced (underruns are the benchmark's business).
+        const auto begin = Clock::now();
         const std::uint64_t before = engine.framesPlayed();
-        std::this_thread::sleep_for(std::chrono::seconds(2));
-        const double elapsed =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-        const double played = double(engine.framesPlayed() - before) / 44100.0;
-        EXPECT_NEAR(played / elapsed, 1.0, 0.02);
-        EXPECT_EQ(engine.underruns(), 0u);
+        std::this_thread::sleep_for(2s);
+        const std::uint64_t played = engine.framesPlayed() - before;
+        const auto due = std::uint64_t(secondsSince(begin) * 44100);
+        EXPECT_LE(played, due + 512);
+        EXPECT_TRUE(waitFor([&] { return engine.framesPlayed() - before + 512 >= due; }));
         EXPECT_GT(engine.channelGetPosition(h), 44100u * 4);
         engine.free();
     }
