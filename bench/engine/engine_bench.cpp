@@ -1,12 +1,23 @@
 // The audio engine's figures, each beside its peer where there is one:
 //   offline render speed of the singer chain and of the patter loop (soundstretch and sox do the
 //   same tempo, pitch and equaliser work on the same WAV), open to first sound of a 6-minute
-//   MP3, process memory with a 6-minute song in each slot, and underruns over minutes of
-//   null-output playback with commands hammering the engine and the other core busy.
+//   MP3, process memory with a 6-minute song in each slot;
+//   soft_seam_step_ratio: the largest sample step across a crossfading loop seam on a pure tone
+//     over the tone's own largest step (1.0 or less: the seam adds no step);
+//   gapless_error_frames: how far a LAME MP3 lies from its source WAV (offset plus length);
+//   vbr_length_error_ms: a VBR MP3 without an info header, the length told at open against the
+//     length that plays (and, for information, what plays against the source);
+//   device_recover_ms: a sound card gone for 3 s, from its return to sound reaching it;
+//   underruns over minutes of null-output playback with commands hammering the engine and both
+//   cores kept busy by other processes.
 //   bench_engine [UNDERRUN_SECONDS]   (default 600)
 
+#include "alignment.h"
 #include "audioengine.h"
+#include "playerrig.h"
+#include "seams.h"
 #include "soundfiles.h"
+#include "standincard.h"
 #include "testsignals.h"
 
 #include <QCoreApplication>
@@ -143,6 +154,95 @@ double twoSongsMemory(const QString& patter, const QString& singer) {
     return rssMb();
 }
 
+double softSeamStepRatio() {
+    PlayerRig rig;
+    writeWav(rig.data.path("mp3s/Tone.wav"), sine(441, 30, 44100, 0.3f));
+    rig.player.lbCuedPatter = "Tone.wav";
+    rig.player.hooks.restoreTrackMemory = [&] {
+        rig.player.eLoop_Start = "5";
+        rig.player.eLoop_End = "20";
+    };
+    rig.player.btnOpenClick(Sender::spacekey1);
+    return seamStepRatio(rig.render(20.5), 20 * 44100);
+}
+
+std::vector<float> decodeWhole(const QString& path) {
+    AudioEngine engine(AudioEngine::Output::Offline);
+    engine.start();
+    const Handle h = engine.streamCreateFile(path, 0);
+    const auto frames = std::size_t(engine.streamGetLength(h) / 4);
+    engine.streamPlay(h, false);
+    std::vector<float> out(frames * 2);
+    engine.render(out.data(), frames);
+    return out;
+}
+
+long gaplessErrorFrames(QTemporaryDir& dir) {
+    const QString wav = dir.filePath("gapless.wav");
+    const auto source = beatMusic(126, 20);
+    writeWav(wav, source);
+    const QString mp3 = dir.filePath("gapless.mp3");
+    if (!encodeMp3(wav, mp3))
+        return -1;
+    const auto decoded = decodeWhole(mp3);
+    const long lengthError = std::labs(long(decoded.size() / 2) - long(source.size() / 2));
+    const Match start = bestMatch(source, decoded, 44100, 44100, 2000);
+    const Match end = bestMatch(source, decoded, source.size() / 2 - 3 * 44100, 44100, 2000);
+    return lengthError + std::max(std::labs(start.lag), std::labs(end.lag));
+}
+
+void vbrLength(QTemporaryDir& dir) {
+    const QString wav = dir.filePath("patter91.wav");
+    const auto source = beatMusic(128, 91);
+    writeWav(wav, source);
+    const QString mp3 = dir.filePath("patter91.mp3");
+    QProcess lame;
+    lame.start("lame", {"--quiet", "-t", "-V", "2", wav, mp3});
+    if (!lame.waitForFinished(60000) || lame.exitCode() != 0) {
+        std::printf("vbr_length_error_ms: -1\n");
+        return;
+    }
+    AudioEngine engine(AudioEngine::Output::Null);
+    engine.start();
+    const Handle h = engine.streamCreateFile(mp3, 0);
+    const double told = engine.channelBytes2Seconds(h, engine.streamGetLength(h));
+    engine.streamFree(h);
+    const double plays = double(decodeWhole(mp3).size() / 2) / 44100;
+    std::printf("vbr_length_error_ms: %.1f\n", std::fabs(told - plays) * 1000);
+    std::printf("vbr_plays_s: %.3f\n", plays);
+    std::printf("vbr_source_s: %.3f\n", double(source.size() / 2) / 44100);
+}
+
+// A stand-in sound card pulled out for 3 s and put back: the time from its return until the
+// music reaches it again, median of three.
+double deviceRecoverMs(const QString& wav) {
+    std::vector<double> runs;
+    for (int run = 0; run < 3; ++run) {
+        auto card = std::make_shared<StandInCard>();
+        card->name = "Stand-in card";
+        AudioEngine engine(AudioEngine::Output::Device, [&](const QString&) {
+            return std::unique_ptr<AudioOutput>(std::make_unique<StandInOutput>(card));
+        });
+        engine.start();
+        const Handle h = engine.streamCreateFile(wav, 0);
+        engine.streamPlay(h, false);
+        waitFor([&] { return card->heard > 4410; });
+        card->plugged = false;
+        card->pulling = false;
+        std::this_thread::sleep_for(3s);
+        const std::uint64_t before = card->heard;
+        const auto back = Clock::now();
+        card->plugged = true;
+        card->pulling = true;
+        if (!waitFor([&] { return card->heard > before; }))
+            return -1;
+        runs.push_back(secondsSince(back) * 1000);
+        engine.free();
+    }
+    std::sort(runs.begin(), runs.end());
+    return runs[1];
+}
+
 std::uint64_t underruns(const QString& wav, int playSeconds) {
     AudioEngine engine(AudioEngine::Output::Null);
     engine.start();
@@ -158,12 +258,13 @@ std::uint64_t underruns(const QString& wav, int playSeconds) {
     engine.streamPlay(singer, false);
 
     std::atomic<bool> running{true};
-    std::thread busy([&] {
-        volatile double x = 0;
-        while (running)
-            for (int i = 0; i < 100000; ++i)
-                x = x + std::sqrt(double(i));
-    });
+    // Both cores kept busy by other programs, as a browser and a video call would.
+    std::vector<std::unique_ptr<QProcess>> busy;
+    for (int core = 0; core < 2; ++core) {
+        busy.push_back(std::make_unique<QProcess>());
+        busy.back()->start("sh", {"-c", "while :; do :; done"});
+        busy.back()->waitForStarted();
+    }
     std::thread hammer([&] {
         int n = 0;
         while (running) {
@@ -193,7 +294,10 @@ std::uint64_t underruns(const QString& wav, int playSeconds) {
     }
     running = false;
     hammer.join();
-    busy.join();
+    for (auto& process : busy) {
+        process->kill();
+        process->waitForFinished();
+    }
     return engine.underruns();
 }
 
@@ -212,10 +316,10 @@ int main(int argc, char** argv) {
     encodeMp3(six, sixMp3);
     QFile::copy(sixMp3, otherMp3);
 
-    // Each speed is the best of three runs, taken in turns with the peers, so a busy moment of
+    // Each speed is the best of five runs, taken in turns with the peers, so a busy moment of
     // the machine does not count against one side only.
     double singer = 0, patter = 0, stretch = 0, sox = 0;
-    for (int run = 0; run < 3; ++run) {
+    for (int run = 0; run < 5; ++run) {
         singer = std::max(singer, singerChain(wav));
         stretch = std::max(stretch, peer("soundstretch", {wav, dir.filePath("stretch.wav"),
                                                           "-tempo=10", "-pitch=2"}));
@@ -231,6 +335,11 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     std::printf("open_to_sound_ms: %.1f\n", openToFirstSound(sixMp3));
     std::printf("rss_two_songs_mb: %.1f\n", twoSongsMemory(sixMp3, otherMp3));
+    std::fflush(stdout);
+    std::printf("soft_seam_step_ratio: %.3f\n", softSeamStepRatio());
+    std::printf("gapless_error_frames: %ld\n", gaplessErrorFrames(dir));
+    vbrLength(dir);
+    std::printf("device_recover_ms: %.0f\n", deviceRecoverMs(wav));
     std::fflush(stdout);
     std::printf("underrun_test_seconds: %d\n", playSeconds);
     std::printf("underruns: %llu\n", static_cast<unsigned long long>(underruns(wav, playSeconds)));

@@ -72,16 +72,26 @@ private:
     void finish();
     void notifyWaiters();
 
-    static constexpr std::int64_t kChunkFrames = 1 << 15;
+    // A song's samples are kept in chunks of 2 MB of stereo, in memory the system can map as
+    // one huge page: a song of several minutes then takes dozens of page faults to store
+    // instead of thousands. A short sound (a click, an alarm) keeps small chunks.
+    static constexpr int kSongChunkShift = 19;
+    static constexpr int kShortChunkShift = 15;
+    int m_chunkShift = kShortChunkShift;
+    std::int64_t chunkFrames() const { return std::int64_t(1) << m_chunkShift; }
 
     QString m_path;
     int m_sampleRate = 44100;
     int m_channels = 2;
     std::int64_t m_length = 0;
     std::unique_ptr<AudioDecoder> m_decoder;
-    // Chunks of kChunkFrames frames; the table is sized once, so readers never see it move.
+    // Chunks of chunkFrames() frames; the table is sized once, so readers never see it move.
     // A chunk is allocated by the decoder before the count that makes it visible is published.
-    std::vector<std::unique_ptr<std::int16_t[]>> m_chunks;
+    struct FreeChunk {
+        std::size_t mappedBytes = 0; // a chunk mapped on its own, else from the heap
+        void operator()(std::int16_t* chunk) const;
+    };
+    std::vector<std::unique_ptr<std::int16_t[], FreeChunk>> m_chunks;
     std::atomic<std::int64_t> m_decoded{0};
     std::atomic<bool> m_complete{false};
     mutable std::mutex m_waitMutex;

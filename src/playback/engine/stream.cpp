@@ -31,6 +31,17 @@ void Voice::applyVolume(float* stereo, std::size_t frames) {
     // Pan as a balance: the far side is turned down, the near side stays.
     const float left = pan > 0 ? 1.0f - pan / 100.0f : 1.0f;
     const float right = pan < 0 ? 1.0f + pan / 100.0f : 1.0f;
+    if (!sliding && !stopAfterSlide && gain == volume) {
+        // Steady: one gain for the whole block.
+        if (gain == 1.0f && pan == 0)
+            return;
+        const float l = gain * left, r = gain * right;
+        for (std::size_t i = 0; i < frames; ++i) {
+            stereo[i * 2] *= l;
+            stereo[i * 2 + 1] *= r;
+        }
+        return;
+    }
     for (std::size_t i = 0; i < frames; ++i) {
         if (sliding) {
             if (slideFrames > 0) {
