@@ -126,6 +126,18 @@ public:
 
     static bool isTempo(const Stream& s) { return s.control.tempoOutput != 0; }
 
+    // The settings of an equaliser band by its handle, and the stream it belongs to.
+    AudioEngine::ParamEq* findFx(Handle fx, Stream*& s) const {
+        const auto owner = owners.find(fx);
+        s = owner == owners.end() ? nullptr : find(owner->second);
+        if (!s)
+            return nullptr;
+        for (auto& [handle, params] : s->control.fx)
+            if (handle == fx)
+                return &params;
+        return nullptr;
+    }
+
     // Whether a handle plays: a plain stream, or a tempo stream's output.
     static bool hasVoice(const Stream& s, bool isOutput) {
         return isTempo(s) ? isOutput : !s.isDecode();
@@ -763,18 +775,13 @@ Handle AudioEngine::channelSetFx(Handle h) {
 
 bool AudioEngine::fxSetParameters(Handle fx, const ParamEq& eq) {
     Impl::Locked lock(*m);
-    const auto owner = m->owners.find(fx);
-    Stream* s = owner == m->owners.end() ? nullptr : m->find(owner->second);
-    if (!s)
-        return fail(AudioError::Handle);
-    auto& bands = s->control.fx;
-    const auto band =
-        std::find_if(bands.begin(), bands.end(), [&](const auto& b) { return b.first == fx; });
-    if (band == bands.end())
+    Stream* s = nullptr;
+    ParamEq* band = m->findFx(fx, s);
+    if (!band)
         return fail(AudioError::Handle);
     if (eq.bandwidth <= 0 || eq.centre <= 0)
         return fail(AudioError::IllegalParam);
-    band->second = eq;
+    *band = eq;
     Command& c = m->core.push(Command::Op::FxBand, s);
     c.frame = fx;
     c.a = eq.centre;
@@ -786,17 +793,13 @@ bool AudioEngine::fxSetParameters(Handle fx, const ParamEq& eq) {
 
 bool AudioEngine::fxGetParameters(Handle fx, ParamEq& eq) const {
     Impl::Locked lock(*m);
-    const auto owner = m->owners.find(fx);
-    Stream* s = owner == m->owners.end() ? nullptr : m->find(owner->second);
-    if (!s)
+    Stream* s = nullptr;
+    const ParamEq* band = m->findFx(fx, s);
+    if (!band)
         return fail(AudioError::Handle);
-    for (const auto& [handle, params] : s->control.fx)
-        if (handle == fx) {
-            eq = params;
-            ok();
-            return true;
-        }
-    return fail(AudioError::Handle);
+    eq = *band;
+    ok();
+    return true;
 }
 
 bool AudioEngine::channelRemoveFx(Handle h, Handle fx) {
