@@ -94,14 +94,10 @@ public:
         params.channelCount = m_channels;
         params.sampleFormat = paFloat32;
         params.suggestedLatency = info ? info->defaultLowInputLatency : 0.05;
-        PaError err = Pa_OpenStream(&m_stream, &params, nullptr, sampleRate, 256, paNoFlag,
-                                    &PortAudioInput::callback, this);
-        if (err == paNoError)
-            err = Pa_SetStreamFinishedCallback(m_stream, &PortAudioInput::finished);
-        if (err == paNoError)
-            err = Pa_StartStream(m_stream);
-        if (err != paNoError) {
-            reason = QString::fromUtf8(Pa_GetErrorText(err));
+        reason =
+            PortAudioHost::openStream(m_stream, &params, nullptr, sampleRate,
+                                      &PortAudioInput::callback, &PortAudioInput::finished, this);
+        if (!reason.isEmpty()) {
             stop();
             return false;
         }
@@ -109,13 +105,7 @@ public:
     }
 
     void stop() override {
-        if (m_stream) {
-            m_stopping = true;
-            Pa_AbortStream(m_stream);
-            Pa_CloseStream(m_stream);
-            m_stream = nullptr;
-            m_stopping = false;
-        }
+        PortAudioHost::closeStream(m_stream, m_stopping);
         if (m_acquired) {
             m_host->release();
             m_acquired = false;

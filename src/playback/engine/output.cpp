@@ -127,6 +127,28 @@ QStringList PortAudioHost::inputDevices() {
     return devices(false);
 }
 
+QString PortAudioHost::openStream(PaStream*& stream, const PaStreamParameters* input,
+                                  const PaStreamParameters* output, int sampleRate,
+                                  PaStreamCallback* callback, PaStreamFinishedCallback* finished,
+                                  void* user) {
+    PaError err = Pa_OpenStream(&stream, input, output, sampleRate, 256, paNoFlag, callback, user);
+    if (err == paNoError)
+        err = Pa_SetStreamFinishedCallback(stream, finished);
+    if (err == paNoError)
+        err = Pa_StartStream(stream);
+    return err == paNoError ? QString() : QString::fromUtf8(Pa_GetErrorText(err));
+}
+
+void PortAudioHost::closeStream(PaStream*& stream, std::atomic<bool>& stopping) {
+    if (!stream)
+        return;
+    stopping = true;
+    Pa_AbortStream(stream);
+    Pa_CloseStream(stream);
+    stream = nullptr;
+    stopping = false;
+}
+
 int PortAudioHost::deviceIndex(const QString& name, bool output) {
     if (name.isEmpty()) {
         const PaDeviceIndex device =
@@ -170,14 +192,10 @@ public:
         params.channelCount = RingBuffer::kChannels;
         params.sampleFormat = paFloat32;
         params.suggestedLatency = Pa_GetDeviceInfo(device)->defaultLowOutputLatency;
-        PaError err = Pa_OpenStream(&m_stream, nullptr, &params, sampleRate, 256, paNoFlag,
-                                    &PortAudioOutput::callback, this);
-        if (err == paNoError)
-            err = Pa_SetStreamFinishedCallback(m_stream, &PortAudioOutput::finished);
-        if (err == paNoError)
-            err = Pa_StartStream(m_stream);
-        if (err != paNoError) {
-            reason = QString::fromUtf8(Pa_GetErrorText(err));
+        reason =
+            PortAudioHost::openStream(m_stream, nullptr, &params, sampleRate,
+                                      &PortAudioOutput::callback, &PortAudioOutput::finished, this);
+        if (!reason.isEmpty()) {
             stop();
             return false;
         }
@@ -188,15 +206,7 @@ public:
     }
 
     void stop() override {
-        if (m_stream) {
-            m_stopping = true;
-            // Aborting does not wait for the device to play out what it holds, which a device
-            // that vanished never would.
-            Pa_AbortStream(m_stream);
-            Pa_CloseStream(m_stream);
-            m_stream = nullptr;
-            m_stopping = false;
-        }
+        PortAudioHost::closeStream(m_stream, m_stopping);
         if (m_acquired) {
             m_host->release();
             m_acquired = false;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <portaudio.h>
 #include <thread>
 
 namespace hoedeck {
@@ -103,6 +104,15 @@ public:
     // PortAudio's index of the device called `name`, "" the default; -1 when there is none.
     // Only while holding a reference.
     static int deviceIndex(const QString& name, bool output);
+    // Opens and starts a stream with its callbacks; "" or PortAudio's reason.
+    static QString openStream(PaStream*& stream, const PaStreamParameters* input,
+                              const PaStreamParameters* output, int sampleRate,
+                              PaStreamCallback* callback, PaStreamFinishedCallback* finished,
+                              void* user);
+    // Closes a stream without waiting for the device to play out what it holds, which a
+    // device that vanished never would. `stopping` is raised meanwhile, so the stream's
+    // finished callback can tell a close from a failure.
+    static void closeStream(PaStream*& stream, std::atomic<bool>& stopping);
 
 private:
     QStringList devices(bool output);
