@@ -102,6 +102,18 @@ public:
         }
     }
 
+    // A song's decoded copy, shared with other streams of it; none with the error set.
+    std::shared_ptr<DecodedFile> openFile(const QString& path) {
+        { Locked collect(*this); } // frees what the mixer let go of before memory is taken
+        AudioError error = AudioError::Ok;
+        auto file = files.open(path, error);
+        if (file)
+            ok();
+        else
+            fail(error);
+        return file;
+    }
+
     Handle newHandle() {
         Handle h = nextHandle++;
         if (nextHandle == 0)
@@ -475,13 +487,8 @@ std::shared_ptr<PortAudioHost> AudioEngine::portAudioHost() const {
 }
 
 Handle AudioEngine::streamCreateFile(const QString& path, std::uint32_t flags) {
-    { Impl::Locked collect(*m); }
-    AudioError error = AudioError::Ok;
-    auto file = m->files.open(path, error);
-    if (!file)
-        return fail(error, Handle(0));
-    ok();
-    return m->addStream(std::move(file), flags, [](Stream&) {});
+    auto file = m->openFile(path);
+    return file ? m->addStream(std::move(file), flags, [](Stream&) {}) : 0;
 }
 
 Handle AudioEngine::streamCreateMemory(const QByteArray& image, std::uint32_t flags) {
@@ -1089,13 +1096,8 @@ Handle AudioEngine::playSample(const QByteArray& image, int volume) {
 }
 
 Handle AudioEngine::playSampleAt(const QString& path, int volume, std::uint64_t mixedFrame) {
-    { Impl::Locked collect(*m); }
-    AudioError error = AudioError::Ok;
-    auto file = m->files.open(path, error);
-    if (!file)
-        return fail(error, Handle(0));
-    ok();
-    return m->startSample(std::move(file), volume, mixedFrame);
+    auto file = m->openFile(path);
+    return file ? m->startSample(std::move(file), volume, mixedFrame) : 0;
 }
 
 Handle AudioEngine::playSampleAt(const QByteArray& image, int volume, std::uint64_t mixedFrame) {
