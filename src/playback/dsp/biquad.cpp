@@ -82,23 +82,25 @@ using Pair = double __attribute__((vector_size(16)));
 struct ChainBand {
     Pair b0, b1, b2, a1, a2;
     Pair x1, x2, y1, y2;
-    bool flat;
 };
 
-// A fixed number of bands, so the compiler keeps every band's state in registers.
+// A fixed number of bands, unrolled, so the compiler keeps every band's state in registers
+// (kept in memory, each sample would wait for its own stores).
 template <int N> void runChain(ChainBand* chain, float* stereo, std::size_t frames) noexcept {
     ChainBand c[N];
     for (int b = 0; b < N; ++b)
         c[b] = chain[b];
     for (std::size_t i = 0; i < frames; ++i) {
         Pair x = {stereo[2 * i], stereo[2 * i + 1]};
+#pragma GCC unroll 4
         for (int b = 0; b < N; ++b) {
             // Flat bands pass the sound through but keep following it, as process() does.
-            // A peaking band has a1 = b1, which saves a multiply. The terms are summed oldest
-            // first: the band's last output waits for two operations and the band before's
-            // output for one, so the bands overlap.
-            const Pair older = c[b].b2 * c[b].x2 - c[b].a2 * c[b].y2;
-            const Pair y = c[b].flat ? x : c[b].b0 * x + (older + c[b].b1 * (c[b].x1 - c[b].y1));
+            // Every term but the last output's is summed first, so from one sample to the next
+            // a band waits for a single multiply and subtract: the bands and the samples
+            // overlap in the processor.
+            const Pair known =
+                c[b].b0 * x + c[b].b1 * c[b].x1 + c[b].b2 * c[b].x2 - c[b].a2 * c[b].y2;
+            const Pair y = known - c[b].a1 * c[b].y1;
             c[b].x2 = c[b].x1;
             c[b].x1 = x;
             c[b].y2 = c[b].y1;
@@ -126,16 +128,20 @@ void PeakingFilter::processStereoChain(PeakingFilter* bands, int count, float* s
     ChainBand chain[kMax];
     for (int b = 0; b < count; ++b) {
         const PeakingFilter& f = bands[b];
-        chain[b] = {Pair{f.m_b0, f.m_b0},
-                    Pair{f.m_b1, f.m_b1},
-                    Pair{f.m_b2, f.m_b2},
-                    Pair{f.m_a1, f.m_a1},
-                    Pair{f.m_a2, f.m_a2},
+        // A flat band runs as the identity (y = x exactly), which keeps its state following
+        // the sound without a test in the loop.
+        const bool flat = f.m_gain == 0.0;
+        const double b0 = flat ? 1.0 : f.m_b0, b1 = flat ? 0.0 : f.m_b1, b2 = flat ? 0.0 : f.m_b2;
+        const double a1 = flat ? 0.0 : f.m_a1, a2 = flat ? 0.0 : f.m_a2;
+        chain[b] = {Pair{b0, b0},
+                    Pair{b1, b1},
+                    Pair{b2, b2},
+                    Pair{a1, a1},
+                    Pair{a2, a2},
                     Pair{f.m_state[0][0], f.m_state[1][0]},
                     Pair{f.m_state[0][1], f.m_state[1][1]},
                     Pair{f.m_state[0][2], f.m_state[1][2]},
-                    Pair{f.m_state[0][3], f.m_state[1][3]},
-                    f.m_gain == 0.0};
+                    Pair{f.m_state[0][3], f.m_state[1][3]}};
     }
     switch (count) {
     case 1:
