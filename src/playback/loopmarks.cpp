@@ -38,14 +38,11 @@ void LoopMarks::setCopyPosition(int channel, double seconds) {
     else if (channel == 2)
         h = m_player.streams.copyB;
     if (channel == 0) {
+        // The singer's source: a playing singer goes on from there, a stopped one stays
+        // stopped (its tempo buffers are emptied either way, so nothing old is heard).
         if (m_player.patterMode)
             return;
         h = m_player.streams.singerTempo;
-        m_engine.tempoStopAndFlush(h);
-        m_engine.channelSetPosition(
-            h, m_engine.channelSeconds2Bytes(h, float(std::max(0.0, seconds))));
-        m_engine.streamPlay(m_engine.tempoGetResampledHandle(h), false);
-        return;
     }
     m_engine.channelSetPosition(h, m_engine.channelSeconds2Bytes(h, float(std::max(0.0, seconds))));
 }
@@ -63,6 +60,7 @@ void LoopMarks::normaliseMarks() {
 void LoopMarks::store() {
     if (storeTrackMemory)
         storeTrackMemory();
+    m_player.loopMarksChanged();
 }
 
 // So the caller hears the new seam three seconds later.
@@ -142,6 +140,7 @@ void LoopMarks::forward15() {
     if (m_player.loopEnd() < target)
         m_player.playToEnd = true; // the seam would never be reached
     setCopyPosition(copy, target);
+    m_player.loopMarksChanged();
 }
 
 void LoopMarks::back15() {
@@ -165,9 +164,15 @@ void LoopMarks::goBegin15() {
 void LoopMarks::goEnd15() {
     const int copy = activeCopy();
     if (copy == 0) {
+        // The one position command that starts a singer: the caller wants to hear its end.
         const Handle h = m_player.streams.singerTempo;
-        if (!m_player.patterMode && h)
-            setCopyPosition(0, m_engine.channelBytes2Seconds(h, m_engine.streamGetLength(h)) - 15);
+        if (m_player.patterMode || !h)
+            return;
+        m_engine.tempoStopAndFlush(h);
+        setCopyPosition(0, m_engine.channelBytes2Seconds(h, m_engine.streamGetLength(h)) - 15);
+        m_engine.streamPlay(m_engine.tempoGetResampledHandle(h), false);
+        m_player.playing = true;
+        m_player.loopMarksChanged();
         return;
     }
     normaliseMarks();
@@ -176,6 +181,7 @@ void LoopMarks::goEnd15() {
     setCopyPosition(copy, target);
     if (target > m_player.loopEnd())
         m_player.playToEnd = true;
+    m_player.loopMarksChanged();
 }
 
 void LoopMarks::btnTest_Loop() {
@@ -197,14 +203,13 @@ void LoopMarks::btnTest_Loop() {
 
 void LoopMarks::playToEndOn() {
     m_player.playToEnd = true;
+    m_player.loopMarksChanged();
 }
 
 void LoopMarks::playToEndOff() {
     m_player.playToEnd = false;
     normaliseMarks();
-    m_player.label3Golden = m_player.golden;
-    m_player.Label3 = (m_player.golden ? "Golden Loop at: " : "Loop at: ") +
-                      numbertext::SecToTime(qint64(std::trunc(m_player.loopEnd())));
+    m_player.loopMarksChanged();
     const int copy = activeCopy();
     if (copy != 0 && copyPosition(copy) > m_player.loopEnd())
         setCopyPosition(copy, m_player.loopStart());

@@ -80,17 +80,20 @@ QString Player::Name_mp3file(Sender sender, const QString& item) {
 }
 
 void Player::resume() {
+    // A fade leaves the stream it stopped at silence; a resume plays at the volume slider's level.
     if (patterMode) {
         const int channel = activeChannel;
         const Handle copy = channel == 1 ? streams.copyA : channel == 2 ? streams.copyB : 0;
         if (!copy)
             return;
+        run(hooks.applyVolume);
         m_engine.streamPlay(copy, false);
         playing = true;
     } else if (streams.singerTempo) {
+        activeChannel = 0;
+        run(hooks.applyVolume);
         m_engine.streamPlay(m_engine.tempoGetResampledHandle(streams.singerTempo), false);
         playing = true;
-        activeChannel = 0;
     }
     emit stateChanged();
 }
@@ -205,9 +208,20 @@ void Player::defaultLoopMarks() {
         eLoop_End = defaultEnd;
         hardLoop = true;
     }
+    showLoopEnd();
+}
+
+void Player::showLoopEnd() {
     label3Golden = golden;
     Label3 = (golden ? "Golden Loop at: " : "Loop at: ") +
              numbertext::SecToTime(qint64(std::trunc(loopEnd())));
+}
+
+void Player::loopMarksChanged() {
+    // The status line and the strip's markers show the marks in force, not those of the open.
+    if (patterMode && !playToEnd)
+        showLoopEnd();
+    emit stateChanged();
 }
 
 void Player::btnOpenClick(Sender sender, const QString& item) {
@@ -294,7 +308,6 @@ void Player::btnOpenClick(Sender sender, const QString& item) {
     run(hooks.detectBpm);
 
     // 15-16.
-    run(hooks.applyBpmOverride);
     run(hooks.showFileInfo);
     if (hooks.markPlayed &&
         (sender == Sender::lbFavorite_Patter || sender == Sender::lbFavorite_Singers ||
@@ -440,13 +453,18 @@ TickDisplay Player::tick(bool playlistChecked) {
         display.position_counter = numbertext::format(pos, "#0.0000");
         display.Label1 = numbertext::SecToTime(qint64(std::trunc(pos))) + "   of   " + Label2;
     }
-    // 12. Playing to the end: measured on the singer slot's stream, as ever.
-    if (playToEnd && streams.singerTempo) {
-        const double singerPos = m_engine.channelBytes2Seconds(
-            streams.singerTempo, m_engine.channelGetPosition(streams.singerTempo));
-        const double singerLength = m_engine.channelBytes2Seconds(
-            streams.singerTempo, m_engine.streamGetLength(streams.singerTempo));
-        Label3 = singerPos <= 0.8 * singerLength ? "Playing to end" : "last sequence";
+    // 12. Playing to the end: measured on the singer slot's stream; a patter with no singer
+    // opened before it is playing to its end all the same.
+    if (playToEnd) {
+        bool lastSequence = false;
+        if (streams.singerTempo) {
+            const double singerPos = m_engine.channelBytes2Seconds(
+                streams.singerTempo, m_engine.channelGetPosition(streams.singerTempo));
+            const double singerLength = m_engine.channelBytes2Seconds(
+                streams.singerTempo, m_engine.streamGetLength(streams.singerTempo));
+            lastSequence = singerPos > 0.8 * singerLength;
+        }
+        Label3 = lastSequence ? "last sequence" : "Playing to end";
         label3Golden = false;
     }
     // 14-15. Progress.

@@ -116,6 +116,8 @@ public:
     void releaseSongFile();
     // Stops both slots; positions stay, so the song can resume.
     void stopEverything();
+    // After a loop mark changed: the status line and the displays show the marks in force.
+    void loopMarksChanged();
     // Starts the loop-end syncs on both copies again at the current loop end.
     void installLoopSyncs();
     // Total length of the current song in seconds as shown ("###.##").
@@ -135,7 +137,6 @@ public:
         std::function<void()> applyPatterBandGains;
         std::function<void()> attachSingerEqualizer;
         std::function<void()> detectBpm; // measure and show the speed
-        std::function<void()> applyBpmOverride;
         std::function<void()> showFileInfo;
         std::function<void(Sender)> markPlayed; // play history
         std::function<void()> logPlay;          // song log
@@ -153,6 +154,8 @@ private:
     bool buildPatter(const QString& path);
     bool buildSinger(const QString& path);
     void defaultLoopMarks();
+    // "Loop at: " (or "Golden Loop at: ") and the loop end, into the status line.
+    void showLoopEnd();
     void switchCopies(Handle source, Handle target, int targetChannel);
     static void run(const std::function<void()>& hook) {
         if (hook)

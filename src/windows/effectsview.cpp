@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QSlider>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace hoedeck {
 
@@ -39,12 +40,21 @@ EffectsView::EffectsView(Effects& effects, Player& player, QWidget* panel, QObje
     m_pitchLabel = namedLabel("lblPitch", m_effects.lblPitch(), panel);
     m_pitchLabel->setToolTip("click to set Pitch Scaling to 0 semitones");
     m_pitch = slider("tbPitch", Qt::Horizontal, -30, 30, 0, panel);
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{m_volumeLabel, m_volume, m_tempoLabel, m_tempo,
-                                         m_samplerateLabel, m_samplerate, m_pitchLabel, m_pitch})
+    // The volume slider and its label share one row 20 pixels high, shown and hidden with
+    // Control-Alt-V: the equaliser below moves down and up by that much.
+    m_volumeRow = new QWidget(panel);
+    m_volumeRow->setFixedHeight(kVolumeRowHeight - std::max(0, layout->spacing()));
+    auto* volumeRow = new QHBoxLayout(m_volumeRow);
+    volumeRow->setContentsMargins(0, 0, 0, 0);
+    m_volumeLabel->setParent(m_volumeRow);
+    m_volume->setParent(m_volumeRow);
+    volumeRow->addWidget(m_volumeLabel);
+    volumeRow->addWidget(m_volume, 1);
+    layout->addWidget(m_volumeRow);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_tempoLabel, m_tempo, m_samplerateLabel,
+                                                      m_samplerate, m_pitchLabel, m_pitch})
         layout->addWidget(w);
-    m_volume->hide();
-    m_volumeLabel->hide();
+    m_volumeRow->hide();
 
     auto* eq = new QHBoxLayout;
     const char* barNames[] = {"vsEQBASS", "vsEQMID", "vsEQTREBLE"};
@@ -128,9 +138,7 @@ void EffectsView::addPresetBox(QWidget* box) {
 }
 
 void EffectsView::toggleVolumeSlider() {
-    const bool show = !m_volume->isVisible();
-    m_volume->setVisible(show);
-    m_volumeLabel->setVisible(show);
+    m_volumeRow->setVisible(m_volumeRow->isHidden());
 }
 
 void EffectsView::refresh() {

@@ -24,6 +24,7 @@ public:
     void addPresetBox(QWidget* box);
     // Shows or hides the volume slider (Control-Alt-V).
     void toggleVolumeSlider();
+    static constexpr int kVolumeRowHeight = 20;
     // Shows what the effects hold now; the slot decides which sliders a patter shows.
     void refresh();
 
@@ -41,6 +42,7 @@ private:
     Player& m_player;
     QSlider* m_volume;
     QLabel* m_volumeLabel;
+    QWidget* m_volumeRow;
     QSlider* m_tempo;
     QLabel* m_tempoLabel;
     QSlider* m_samplerate;

@@ -3,6 +3,7 @@
 #include "prompter.h"
 #include "textstore.h"
 
+#include <cstdio>
 #include <functional>
 
 namespace hoedeck {
@@ -15,6 +16,18 @@ inline bool runGuarded(Prompter& prompter, const std::function<void()>& command)
         return true;
     } catch (const StoreError& error) {
         prompter.message(error.message(), "Hoedeck", Prompter::Icon::Error);
+        return false;
+    }
+}
+
+// The same where no one may be there to answer a box (shut-down): the message goes to
+// standard error.
+inline bool runReporting(const std::function<void()>& command) {
+    try {
+        command();
+        return true;
+    } catch (const StoreError& error) {
+        std::fprintf(stderr, "Hoedeck: %s\n", qPrintable(error.message()));
         return false;
     }
 }

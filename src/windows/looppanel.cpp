@@ -37,8 +37,12 @@ LoopPanel::LoopPanel(LoopMarks& marks, Player& player, QWidget* parent)
     for (QLineEdit* edit : {m_start, m_end})
         edit->installEventFilter(this);
 
-    const auto addNudges = [&](int row, const QString& prefix, auto&& nudge,
-                               std::array<double, 4> steps) {
+    // One column, narrow enough to lie over the music folders, the one panel a caller does not
+    // need while setting marks by ear: the clock, the position, the "Loop at:" line and the
+    // strip stay in sight.
+    grid->setSpacing(3);
+    int row = 0;
+    const auto addNudges = [&](const QString& prefix, auto&& nudge, std::array<double, 4> steps) {
         const char* captions[] = {"<<", "<", ">", ">>"};
         const char* names[] = {"_back_alot", "_back_little", "_forward_little", "_forward_alot"};
         for (int i = 0; i < 4; ++i) {
@@ -48,27 +52,33 @@ LoopPanel::LoopPanel(LoopMarks& marks, Player& player, QWidget* parent)
                 nudge(step);
                 refresh();
             });
-            grid->addWidget(b, row, 2 + i);
+            grid->addWidget(b, row, i);
         }
+        ++row;
+    };
+    const auto addMark = [&](const char* captionName, const char* caption, QLineEdit* edit) {
+        grid->addWidget(namedLabel(captionName, caption, this), row, 0, 1, 2);
+        grid->addWidget(edit, row, 2, 1, 3);
+        ++row;
     };
 
-    grid->addWidget(namedLabel("lStartCaption", "Master Loop Start", this), 0, 0);
-    grid->addWidget(m_start, 0, 1);
-    addNudges(0, "start", [this](double s) { m_marks.nudgeStart(s); }, {-0.1, -0.01, 0.01, 0.1});
+    addMark("lStartCaption", "Master Loop Start", m_start);
+    addNudges("start", [this](double s) { m_marks.nudgeStart(s); }, {-0.1, -0.01, 0.01, 0.1});
     auto* startMark = button("bStart_Mark", "Start", QString(), this);
     auto* startReset = button("Reset_Loop_Start", "Reset", QString(), this);
-    grid->addWidget(startMark, 0, 6);
-    grid->addWidget(startReset, 0, 7);
+    grid->addWidget(startMark, row, 0, 1, 2);
+    grid->addWidget(startReset, row, 2, 1, 2);
+    ++row;
 
-    grid->addWidget(namedLabel("lEndCaption", "Master Loop End", this), 1, 0);
-    grid->addWidget(m_end, 1, 1);
-    addNudges(1, "end", [this](double s) { m_marks.nudgeEnd(s); }, {-0.1, -0.01, 0.01, 0.1});
+    addMark("lEndCaption", "Master Loop End", m_end);
+    addNudges("end", [this](double s) { m_marks.nudgeEnd(s); }, {-0.1, -0.01, 0.01, 0.1});
     auto* endMark = button("bEnd_Mark", "End", QString(), this);
     auto* endReset = button("bGoto_End", "Reset", QString(), this);
-    grid->addWidget(endMark, 1, 6);
-    grid->addWidget(endReset, 1, 7);
+    grid->addWidget(endMark, row, 0, 1, 2);
+    grid->addWidget(endReset, row, 2, 1, 2);
+    ++row;
 
-    grid->addWidget(namedLabel("lBothCaption", "Change Both Start and End", this), 2, 0, 1, 2);
+    grid->addWidget(namedLabel("lBothCaption", "Change Both Start and End", this), row++, 0, 1, 5);
     const std::array<std::pair<double, double>, 4> both{
         {{-0.1, -0.1}, {-0.05, -0.01}, {0.05, 0.01}, {0.1, 0.1}}};
     const char* bothNames[] = {"both_back_alot", "both_back_little", "both_forward_little",
@@ -81,8 +91,9 @@ LoopPanel::LoopPanel(LoopMarks& marks, Player& player, QWidget* parent)
             m_marks.nudgeBoth(s, e);
             refresh();
         });
-        grid->addWidget(b, 2, 2 + i);
+        grid->addWidget(b, row, i);
     }
+    ++row;
 
     const struct {
         const char* name;
@@ -103,8 +114,11 @@ LoopPanel::LoopPanel(LoopMarks& marks, Player& player, QWidget* parent)
             (m_marks.*command)();
             refresh();
         });
-        grid->addWidget(b, 3, 2 + i);
+        grid->addWidget(b, row, i);
     }
+    grid->setRowStretch(row + 1, 1);
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->setMinimumWidth(0);
     const auto connectMark = [this](QPushButton* b, void (LoopMarks::*command)()) {
         connect(b, &QPushButton::clicked, this, [this, command] {
             (m_marks.*command)();

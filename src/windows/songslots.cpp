@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QProgressBar>
+#include <QScopedValueRollback>
 #include <QSlider>
 #include <QTime>
 #include <QTimer>
@@ -64,6 +65,8 @@ SongSlotsView::SongSlotsView(Player& player, MusicFolders& folders, MusicBrowser
     clock->addWidget(m_countdown);
     m_counter = namedLabel("position_counter", QString(), m_w.clockPanel);
     m_counter->hide();
+    m_of = namedLabel("lOf", "of", m_w.clockPanel);
+    m_of->hide(); // Label1 carries "of" itself; this one feeds the lyrics window's mirror
     m_label1 = namedLabel("Label1", QString(), m_w.clockPanel);
     QFont big = m_label1->font();
     big.setPointSize(big.pointSize() + 6);
@@ -77,6 +80,11 @@ SongSlotsView::SongSlotsView(Player& player, MusicFolders& folders, MusicBrowser
     clock->addWidget(m_meter);
     m_progress = namedBar("RVProgressBar2", 100, m_w.clockPanel);
     clock->addWidget(m_progress);
+    // The second percent bar, under the strip's width: it follows the first.
+    m_progress1 = namedBar("RVProgressBar1", 100, m_w.clockPanel);
+    m_progress1->setMaximumHeight(6);
+    m_progress1->setTextVisible(false);
+    clock->addWidget(m_progress1);
     m_positionLabel = namedLabel("lblPosition", QString(), m_w.clockPanel);
     m_positionBar = new QSlider(Qt::Horizontal, m_w.clockPanel);
     m_positionBar->setObjectName("hsPosition");
@@ -199,6 +207,11 @@ void SongSlotsView::layOutStrips() {
 }
 
 void SongSlotsView::tick() {
+    // A box opened by this tick (a playlist song that cannot be found) runs its own event loop,
+    // where the timer goes on firing: the tick waits until the box is answered.
+    if (m_ticking)
+        return;
+    const QScopedValueRollback<bool> ticking(m_ticking, true);
     const TickDisplay display = m_player.tick(m_playlist->isChecked());
     m_w.clockTimer->stop(); // the tick keeps the clock from now on
     showClock();
@@ -213,18 +226,36 @@ void SongSlotsView::tick() {
         m_label1->setText(*display.Label1);
     if (display.percent) {
         m_progress->setValue(*display.percent);
+        m_progress1->setValue(*display.percent);
         if (m_lyrics)
             m_lyrics->RVProgressBar1()->setValue(*display.percent);
     }
+    followPosition();
     showStatus(m_label3, m_player.Label3, m_player.label3Golden);
     if (m_lyrics) {
         m_lyrics->LBCountdown()->setText(m_countdown->text());
         m_lyrics->position_counter()->setText(m_label1->text());
+        m_lyrics->lOf()->setText(m_of->text());
         m_lyrics->ltotal_time()->setText(m_player.Label2);
         showStatus(m_lyrics->Label3(), m_player.Label3, m_player.label3Golden);
     }
     if (display.advancePlaylist)
         advancePlaylist();
+}
+
+void SongSlotsView::followPosition() {
+    // The singer's bar follows the song unless the caller holds it; its label follows a tempo
+    // change, whose adjusted total it shows.
+    if (m_player.current_song == Player::kNone || m_player.activeChannel != 0 ||
+        m_positionBar->isSliderDown())
+        return;
+    const auto seconds = int(m_player.position());
+    if (seconds > 0 && seconds <= m_positionBar->maximum()) {
+        const QSignalBlocker quiet(m_positionBar);
+        m_positionBar->setValue(seconds);
+    }
+    m_player.UpdatePositionLabel(m_positionBar->value());
+    m_positionLabel->setText(m_player.lblPosition);
 }
 
 void SongSlotsView::advancePlaylist() {
@@ -243,6 +274,10 @@ void SongSlotsView::advancePlaylist() {
     m_player.lbCuedSinger = list->item(next)->text();
     m_player.current_song = m_player.lbCuedSinger;
     guardedOpen([&] { m_player.btnOpenClick(Sender::ControlSpaceKey); });
+    // A song that could not be opened was reported; going on down a list of missing songs
+    // would report them one after another for as long as the list is checked.
+    if (!m_player.playing)
+        m_playlist->setChecked(false);
 }
 
 } // namespace hoedeck

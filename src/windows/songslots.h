@@ -67,6 +67,7 @@ private:
     // Opening a song may write a settings file; one that cannot be written says so.
     void guardedOpen(const std::function<void()>& open);
     void layOutStrips();
+    void followPosition();
 
     Player& m_player;
     MusicFolders& m_folders;
@@ -84,6 +85,9 @@ private:
     QLabel* m_counter;
     QProgressBar* m_meter;
     QProgressBar* m_progress;
+    QProgressBar* m_progress1;
+    QLabel* m_of;
+    bool m_ticking = false;
     QListWidget* m_info;
     QSlider* m_positionBar;
     QLabel* m_positionLabel;

@@ -28,6 +28,7 @@
 #include "textstore.h"
 #include "trackmemory.h"
 #include "transport.h"
+#include "transportbuttons.h"
 #include "widgetmaking.h"
 
 #include <QAction>
@@ -144,6 +145,12 @@ void MainWindow::buildPanels() {
          static_cast<SongListWidget*>(m_favoriteSingers), m_fileList},
         this);
     plugInHistory();
+    auto* left = static_cast<QVBoxLayout*>(m_pLeftSide->layout());
+    left->insertWidget(left->indexOf(m_songSlots->chkPlaylist()) + 1,
+                       new TransportButtons(
+                           *m_transport,
+                           [this](const std::function<void()>& command) { guarded(command); },
+                           m_pLeftSide));
     connect(m_songSlots->lbInfo(), &QListWidget::itemDoubleClicked, this,
             [this] { playSoundEffect(); });
     connect(m_songSlots, &SongSlotsView::positionBarReleased, this,
@@ -224,7 +231,8 @@ void MainWindow::addHiddenCommand(const QString& text, const QKeySequence& key,
 }
 
 void MainWindow::buildMenus() {
-    QMenu* file = menuBar()->addMenu("&File");
+    // No mnemonic: Alt-F is the fade key; the menu opens with a click.
+    QMenu* file = menuBar()->addMenu("File");
     file->setObjectName("File1");
     QMenu* ini = file->addMenu("Ini Files");
     ini->setObjectName("IniFiles1");
@@ -389,6 +397,7 @@ void MainWindow::FormCreate() {
         m_favorites->history.load_history_color();
         m_favorites->Sorted_Checked();
         showFavorites();
+        cueFirstSongs();
         for (QListWidget* list : {m_fileList, m_favoritePatter, m_favoriteSingers})
             list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     });
@@ -399,6 +408,16 @@ void MainWindow::FormCreate() {
     set_panels();
 }
 
+void MainWindow::cueFirstSongs() {
+    // A caller opening the program presses Space and hears the list's first patter at once.
+    for (QListWidget* list : {m_favoritePatter, m_favoriteSingers}) {
+        if (list->count() == 0)
+            continue;
+        list->setCurrentRow(0);
+        m_songSlots->songClicked(list, list->item(0)->text());
+    }
+}
+
 void MainWindow::FormDestroy() {
     if (m_destroyed)
         return;
@@ -407,7 +426,9 @@ void MainWindow::FormDestroy() {
     m_progresTimer->stop();
     m_timerRec->stop();
     m_engine.free();
-    guarded([this] { m_appearance.note_splitter(); });
+    // Nobody may be there to answer a box at shut-down (a desktop logging out, SIGTERM): a
+    // file that cannot be written is reported on standard error instead.
+    runReporting([this] { m_appearance.note_splitter(); });
 }
 
 void MainWindow::Start_BASS() {
@@ -465,11 +486,27 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         static_cast<QWidget*>(watched)->window() != this)
         return QMainWindow::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
-    const QKeySequence pressed(key->keyCombination());
-    for (const QAction* action : actions())
-        if (action->isEnabled() && action->shortcut().matches(pressed) == QKeySequence::ExactMatch)
-            return true; // not accepted: the key goes to the command
+    if (commandTakes(key->keyCombination()))
+        return true; // not accepted: the key goes to the command
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool MainWindow::commandTakes(QKeyCombination pressed) const {
+    // A symbol typed with Shift (">" is Shift+. on most keyboards) arrives with the Shift
+    // modifier, while its command's key is stored as the symbol alone.
+    QList<QKeySequence> candidates{QKeySequence(pressed)};
+    const Qt::Key key = pressed.key();
+    const bool symbol = key < Qt::Key_Escape && !(key >= Qt::Key_A && key <= Qt::Key_Z) &&
+                        !(key >= Qt::Key_0 && key <= Qt::Key_9);
+    if (symbol && pressed.keyboardModifiers().testFlag(Qt::ShiftModifier))
+        candidates << QKeySequence(
+            QKeyCombination(pressed.keyboardModifiers() & ~Qt::ShiftModifier, key));
+    for (const QAction* action : actions())
+        for (const QKeySequence& candidate : candidates)
+            if (action->isEnabled() &&
+                action->shortcut().matches(candidate) == QKeySequence::ExactMatch)
+                return true;
+    return false;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -501,11 +538,11 @@ void MainWindow::toggleLoopPanel() {
         m_loopPanel->hide();
         return;
     }
-    // Over the music folders, where the caller looks while setting marks.
-    const int width = std::max(m_pRight->width(), m_loopPanel->sizeHint().width());
-    m_loopPanel->setGeometry(std::max(0, std::min(m_pRight->x(), m_client->width() - width)),
-                             m_pRight->y(), width,
-                             std::min(m_pRight->height(), m_loopPanel->sizeHint().height()));
+    // Over the music folders, which a caller does not need while setting marks by ear; the
+    // clock, the position, the status line and the strip stay in sight.
+    const int height = m_loopPanel->sizeHint().height();
+    m_loopPanel->setGeometry(m_pRight->x(), m_pRight->y(), m_pRight->width(),
+                             std::min(height, m_panelProgress->y() - m_pRight->y()));
     m_loopPanel->refresh();
     m_loopPanel->show();
     m_loopPanel->raise();
@@ -566,18 +603,23 @@ void MainWindow::chooseBackground() {
     if (const auto chosen = m_prompter.chooseColor(m_appearance.background())) {
         guarded([&] { m_appearance.setBackground(*chosen); });
         applyBackground();
-        if (m_lyrics) {
-            QPalette palette = m_lyrics->palette();
-            palette.setColor(QPalette::Window, toQColor(*chosen));
-            m_lyrics->setPalette(palette);
-            m_lyrics->setAutoFillBackground(true);
-        }
+        paintLyricsWindow(toQColor(*chosen));
     }
 }
 
 void MainWindow::defaultColors() {
     guarded([this] { m_appearance.restoreDefaults(); });
     applyBackground();
+    paintLyricsWindow(toQColor(m_appearance.background()));
+}
+
+void MainWindow::paintLyricsWindow(const QColor& color) {
+    if (!m_lyrics)
+        return;
+    QPalette palette = m_lyrics->palette();
+    palette.setColor(QPalette::Window, color);
+    m_lyrics->setPalette(palette);
+    m_lyrics->setAutoFillBackground(true);
 }
 
 void MainWindow::showClock() {

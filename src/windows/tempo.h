@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+class QColor;
 class QFrame;
 class QLabel;
 class QListWidget;
@@ -119,6 +120,11 @@ private:
     void addHiddenCommand(const QString& text, const QKeySequence& key,
                           const std::function<void()>& run);
     void applyBackground();
+    void paintLyricsWindow(const QColor& color);
+    // The first patter and singer of the current list are cued when the program starts.
+    void cueFirstSongs();
+    // True when a command of the window has this key (so the focused control must not use it).
+    bool commandTakes(QKeyCombination pressed) const;
     void showClock();
     // Runs a command; a file it cannot read or write ends it with that file's message.
     void guarded(const std::function<void()>& command);
