@@ -156,10 +156,13 @@ bool LoopPanel::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void LoopPanel::refresh() {
-    if (!m_start->hasFocus())
-        m_start->setText(m_player.eLoop_Start);
-    if (!m_end->hasFocus())
-        m_end->setText(m_player.eLoop_End);
+    // What the caller types is handed on as it is typed, so an edit that differs from the
+    // player was changed elsewhere (a new song, a nudge): it shows the mark in force, focused
+    // or not.
+    for (const auto& [edit, mark] :
+         {std::pair{m_start, &m_player.eLoop_Start}, std::pair{m_end, &m_player.eLoop_End}})
+        if (edit->text() != *mark)
+            edit->setText(*mark);
 }
 
 } // namespace hoedeck

@@ -482,31 +482,41 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // The client changes size with the window and with the status line coming and going.
     if (watched == m_client && event->type() == QEvent::Resize)
         set_panels();
-    if (event->type() != QEvent::ShortcutOverride || !watched->isWidgetType() ||
-        static_cast<QWidget*>(watched)->window() != this)
+    const bool key = event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
+    if (!key || !watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this)
         return QMainWindow::eventFilter(watched, event);
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (commandTakes(key->keyCombination()))
-        return true; // not accepted: the key goes to the command
+    const QKeyCombination pressed = static_cast<QKeyEvent*>(event)->keyCombination();
+    if (event->type() == QEvent::ShortcutOverride)
+        // Not accepted: the key goes to the command, not to the focused control.
+        return commandFor(pressed) || commandFor(withoutShift(pressed));
+    // A key press that reaches a control was not taken as a shortcut. A symbol typed with
+    // Shift (">" is Shift+. on most keyboards) arrives with the Shift modifier, which its
+    // command's key does not carry; where the keyboard map does not offer the key without
+    // Shift as well, the command is run here.
+    if (QAction* command = commandFor(withoutShift(pressed)); command && !commandFor(pressed)) {
+        command->trigger();
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
-bool MainWindow::commandTakes(QKeyCombination pressed) const {
-    // A symbol typed with Shift (">" is Shift+. on most keyboards) arrives with the Shift
-    // modifier, while its command's key is stored as the symbol alone.
-    QList<QKeySequence> candidates{QKeySequence(pressed)};
+QKeyCombination MainWindow::withoutShift(QKeyCombination pressed) {
     const Qt::Key key = pressed.key();
     const bool symbol = key < Qt::Key_Escape && !(key >= Qt::Key_A && key <= Qt::Key_Z) &&
                         !(key >= Qt::Key_0 && key <= Qt::Key_9);
-    if (symbol && pressed.keyboardModifiers().testFlag(Qt::ShiftModifier))
-        candidates << QKeySequence(
-            QKeyCombination(pressed.keyboardModifiers() & ~Qt::ShiftModifier, key));
-    for (const QAction* action : actions())
-        for (const QKeySequence& candidate : candidates)
-            if (action->isEnabled() &&
-                action->shortcut().matches(candidate) == QKeySequence::ExactMatch)
-                return true;
-    return false;
+    if (!symbol || !pressed.keyboardModifiers().testFlag(Qt::ShiftModifier))
+        return QKeyCombination(Qt::Key_unknown);
+    return QKeyCombination(pressed.keyboardModifiers() & ~Qt::ShiftModifier, key);
+}
+
+QAction* MainWindow::commandFor(QKeyCombination pressed) const {
+    if (pressed.key() == Qt::Key_unknown)
+        return nullptr;
+    const QKeySequence sequence(pressed);
+    for (QAction* action : actions())
+        if (action->isEnabled() && action->shortcut().matches(sequence) == QKeySequence::ExactMatch)
+            return action;
+    return nullptr;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

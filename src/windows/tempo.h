@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+class QAction;
 class QColor;
 class QFrame;
 class QLabel;
@@ -123,8 +124,10 @@ private:
     void paintLyricsWindow(const QColor& color);
     // The first patter and singer of the current list are cued when the program starts.
     void cueFirstSongs();
-    // True when a command of the window has this key (so the focused control must not use it).
-    bool commandTakes(QKeyCombination pressed) const;
+    // The window's command that has this key, if any.
+    QAction* commandFor(QKeyCombination pressed) const;
+    // A Shift+symbol key as its command stores it (the symbol alone); Key_unknown otherwise.
+    static QKeyCombination withoutShift(QKeyCombination pressed);
     void showClock();
     // Runs a command; a file it cannot read or write ends it with that file's message.
     void guarded(const std::function<void()>& command);

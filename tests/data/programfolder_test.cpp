@@ -26,6 +26,12 @@ TEST(ProgramFolder, HoldsTheFixedFoldersAndPages) {
     }
 }
 
+TEST(ProgramFolder, DefaultListHoldsTheDemoSongs) {
+    // A new caller presses Space and hears the demo patter loop.
+    EXPECT_EQ(fileText("favorites/default.fvt.ptr"), "Demo Patter.mp3\r\n");
+    EXPECT_EQ(fileText("favorites/default.fvt"), "Demo Singer.mp3\r\n");
+}
+
 TEST(ProgramFolder, DemoSongsAndSoundsPlayWithTheirBeat) {
     AudioEngine engine(AudioEngine::Output::Offline);
     engine.start();

@@ -2,7 +2,9 @@
 
 #include "prompter.h"
 
+#include <QEventLoop>
 #include <QStringList>
+#include <QTimer>
 #include <deque>
 
 namespace hoedeck::testing {
@@ -20,8 +22,17 @@ public:
     std::deque<std::optional<ColorValue>> colors;
     std::deque<std::optional<FontSpec>> fonts;
 
+    // When above 0, a message stays "open" that long with the event loop running, as a modal
+    // box does: timers go on firing behind it.
+    int modalMs = 0;
+
     void message(const QString& text, const QString& caption, Icon) override {
         note(text, caption);
+        if (modalMs > 0) {
+            QEventLoop box;
+            QTimer::singleShot(modalMs, &box, &QEventLoop::quit);
+            box.exec();
+        }
     }
     bool question(const QString& text, const QString& caption) override {
         note(text, caption);

@@ -73,6 +73,25 @@ TEST(MainWindow, MissingIniFolderShowsOneErrorAndStillRuns) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     QTest::keyClick(&window, Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(window.appearance().split(), 56);
+    // Shut-down cannot write the split either; nobody may be there to answer a box then.
+    ::testing::internal::CaptureStderr();
+    window.FormDestroy();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(prompter.shown.size(), 1) << prompter.shown.join('\n').toStdString();
+    EXPECT_NE(said.find("splitter.txt"), std::string::npos) << said;
+}
+
+TEST(MainWindow, FirstSongsOfTheListAreCuedAtStart) {
+    TempDataFolder data;
+    data.write("favorites/default.fvt", "Demo Singer.mp3\r\n");
+    data.write("favorites/default.fvt.ptr", "Demo Patter.mp3\r\nOther.mp3\r\n");
+    ScriptedPrompter prompter;
+    AudioEngine engine(AudioEngine::Output::Offline);
+    MainWindow window(data.folder(), prompter, engine);
+    window.FormCreate();
+    EXPECT_EQ(labelText(window, "lbCuedPatter"), "Demo Patter.mp3");
+    EXPECT_EQ(labelText(window, "lbCuedSinger"), "Demo Singer.mp3");
+    EXPECT_EQ(labelText(window, "current_song"), "none"); // cued, not played
 }
 
 TEST(MainWindow, PanelGridFollowsTheSplitKeys) {
