@@ -1,4 +1,5 @@
 #include "datafolder.h"
+#include "dialogprompter.h"
 #include "tempo.h"
 #include "windowset.h"
 
@@ -31,6 +32,9 @@ void endOnSignals(QApplication& app) {
     QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
         char byte = 0;
         [[maybe_unused]] const auto got = ::read(signalPipe[1], &byte, 1);
+        // A box may be open, even before the main loop runs (a start-up message): it is
+        // closed, no other opens, and the program ends.
+        hoedeck::DialogPrompter::endAll();
         app.quit();
     });
     struct sigaction action {};
@@ -57,6 +61,8 @@ int main(int argc, char** argv) {
     endOnSignals(app);
 
     hoedeck::WindowSet windows(hoedeck::DataFolder::ofExecutable());
+    if (hoedeck::DialogPrompter::ending())
+        return 0; // asked to end while starting up
     // The panel grid fills the screen; a desktop without a window manager does not maximise.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         windows.main()->setGeometry(screen->availableGeometry());

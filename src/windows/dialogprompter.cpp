@@ -2,12 +2,15 @@
 
 #include "colors.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <atomic>
+#include <cstdio>
 
 namespace hoedeck {
 
@@ -40,20 +43,46 @@ QString qtFilter(const QString& filter) {
 QString captionOr(const QString& caption) {
     return caption.isEmpty() ? QStringLiteral("Hoedeck") : caption;
 }
+
+std::atomic<bool> g_ending{false};
 } // namespace
 
+void DialogPrompter::endAll() {
+    g_ending = true;
+    // Closing a box ends its own event loop; the command that opened it then goes on with the
+    // box's cautious answer.
+    for (int guard = 0; guard < 16; ++guard) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            break;
+        modal->close();
+    }
+}
+
+bool DialogPrompter::ending() {
+    return g_ending;
+}
+
 void DialogPrompter::message(const QString& text, const QString& caption, Icon icon) {
+    if (ending()) {
+        std::fprintf(stderr, "Hoedeck: %s\n", qPrintable(text));
+        return;
+    }
     QMessageBox box(boxIcon(icon), captionOr(caption), text, QMessageBox::Ok, m_owner);
     box.exec();
 }
 
 bool DialogPrompter::question(const QString& text, const QString& caption) {
+    if (ending())
+        return false;
     return QMessageBox::question(m_owner, captionOr(caption), text,
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 int DialogPrompter::choose(const QString& text, const QString& caption,
                            const QStringList& buttons) {
+    if (ending())
+        return -1;
     QMessageBox box(QMessageBox::Question, captionOr(caption), text, QMessageBox::NoButton,
                     m_owner);
     QList<QAbstractButton*> made;
@@ -65,6 +94,8 @@ int DialogPrompter::choose(const QString& text, const QString& caption,
 
 std::optional<QString> DialogPrompter::input(const QString& caption, const QString& prompt,
                                              const QString& initial) {
+    if (ending())
+        return std::nullopt;
     bool ok = false;
     const QString text =
         QInputDialog::getText(m_owner, captionOr(caption), prompt, QLineEdit::Normal, initial, &ok);
@@ -73,6 +104,8 @@ std::optional<QString> DialogPrompter::input(const QString& caption, const QStri
 
 std::optional<QString> DialogPrompter::openFile(const QString& caption, const QString& folder,
                                                 const QString& filter) {
+    if (ending())
+        return std::nullopt;
     const QString path =
         QFileDialog::getOpenFileName(m_owner, captionOr(caption), folder, qtFilter(filter));
     return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
@@ -80,17 +113,23 @@ std::optional<QString> DialogPrompter::openFile(const QString& caption, const QS
 
 std::optional<QString> DialogPrompter::saveFile(const QString& caption, const QString& folder,
                                                 const QString& filter) {
+    if (ending())
+        return std::nullopt;
     const QString path =
         QFileDialog::getSaveFileName(m_owner, captionOr(caption), folder, qtFilter(filter));
     return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
 }
 
 std::optional<QString> DialogPrompter::chooseFolder(const QString& caption, const QString& folder) {
+    if (ending())
+        return std::nullopt;
     const QString path = QFileDialog::getExistingDirectory(m_owner, captionOr(caption), folder);
     return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
 }
 
 std::optional<ColorValue> DialogPrompter::chooseColor(ColorValue initial) {
+    if (ending())
+        return std::nullopt;
     const QColor chosen = QColorDialog::getColor(toQColor(initial), m_owner);
     if (!chosen.isValid())
         return std::nullopt;
@@ -98,6 +137,8 @@ std::optional<ColorValue> DialogPrompter::chooseColor(ColorValue initial) {
 }
 
 std::optional<FontSpec> DialogPrompter::chooseFont(const FontSpec& initial) {
+    if (ending())
+        return std::nullopt;
     bool ok = false;
     const QFont font = QFontDialog::getFont(&ok, toQFont(initial), m_owner);
     if (!ok)

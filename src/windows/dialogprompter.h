@@ -9,6 +9,12 @@ namespace hoedeck {
 // Answers the core's questions with the platform's dialogs, owned by the given window.
 class DialogPrompter : public Prompter {
 public:
+    // The program is ending (SIGTERM, a desktop logging out): the box on show is closed and no
+    // other is opened; a message goes to standard error and a question gets its cautious
+    // answer (no, cancel).
+    static void endAll();
+    static bool ending();
+
     explicit DialogPrompter(QWidget* owner = nullptr) : m_owner(owner) {}
     void setOwner(QWidget* owner) { m_owner = owner; }
 

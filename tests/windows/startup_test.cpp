@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -61,4 +62,24 @@ TEST(Startup, TerminationSignalStillSavesTheSplit) {
         EXPECT_EQ(data.bytes("ini/splitter.txt"), QByteArray("57\r\n")) << "signal " << signal;
         EXPECT_TRUE(QFile::exists(data.path("ini/color.txt")));
     }
+}
+
+TEST(Startup, TerminationSignalEndsTheProgramBehindAStartUpBox) {
+    // No ini folder: start-up shows "Cannot create file", a modal box nobody answers.
+    TempDataFolder data(false);
+    const QString program = installProgram(data);
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("HOEDECK_AUDIO", "null");
+    process.setProcessEnvironment(env);
+    process.start(program, {});
+    ASSERT_TRUE(process.waitForStarted(10000));
+    // Whether the box is already up or not, the signal must end the program.
+    QThread::sleep(3);
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    ASSERT_TRUE(process.waitForFinished(15000)) << "still waiting behind a box";
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    // What could not be written at shut-down is said where no one needs to answer it.
+    EXPECT_TRUE(process.readAllStandardError().contains("splitter.txt"));
 }
