@@ -28,27 +28,27 @@ TEST(Startup, CreatesTheNineWindowsInOrderWithOnlyTheMainShown) {
 }
 
 namespace {
-// A copy of the real program in its own folder, so that folder is its data folder.
-QString installProgram(const TempDataFolder& data) {
+// Starts a copy of the real program in the data folder, so that folder is its data folder, on
+// the offscreen platform and the silent output.
+void startProgram(const TempDataFolder& data, QProcess& process) {
     const QString target = data.path("hoedeck");
     QFile::copy(HOEDECK_EXECUTABLE, target);
-    return target;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOEDECK_REPORT_STARTUP", "1");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("HOEDECK_AUDIO", "null");
+    process.setProcessEnvironment(env);
+    process.start(target, {});
 }
 } // namespace
 
 TEST(Startup, TerminationSignalStillSavesTheSplit) {
     for (const int signal : {SIGTERM, SIGINT}) {
         TempDataFolder data;
-        const QString program = installProgram(data);
         // A damaged split reads as the default; only the shut-down writes the sound value back.
         data.write("ini/splitter.txt", "damaged\r\n");
-
         QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOEDECK_REPORT_STARTUP", "1");
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(env);
-        process.start(program, {});
+        startProgram(data, process);
         ASSERT_TRUE(process.waitForStarted(10000));
         QByteArray out;
         while (!out.contains("main_window_shown_ms") && process.waitForReadyRead(20000))
@@ -67,13 +67,8 @@ TEST(Startup, TerminationSignalStillSavesTheSplit) {
 TEST(Startup, TerminationSignalEndsTheProgramBehindAStartUpBox) {
     // No ini folder: start-up shows "Cannot create file", a modal box nobody answers.
     TempDataFolder data(false);
-    const QString program = installProgram(data);
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("HOEDECK_AUDIO", "null");
-    process.setProcessEnvironment(env);
-    process.start(program, {});
+    startProgram(data, process);
     ASSERT_TRUE(process.waitForStarted(10000));
     // Whether the box is already up or not, the signal must end the program.
     QThread::sleep(3);
