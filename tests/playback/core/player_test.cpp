@@ -1,10 +1,12 @@
 #include "player.h"
 #include "playerrig.h"
+#include "qtprinters.h"
 #include "scriptedprompter.h"
 #include "soundfiles.h"
 #include "tempdatafolder.h"
 #include "testsignals.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 using namespace hoedeck;
@@ -144,6 +146,49 @@ TEST(Player, FavouriteSongIsFoundInAFavouriteFolderAndTheBrowserFollows) {
     EXPECT_EQ(s.folders.browserFolder(), s.data.path("X/"));
     EXPECT_EQ(s.player.lbCuedPatter, "song.wav");
     EXPECT_TRUE(s.player.patterMode);
+}
+
+TEST(Player, AListLineInOtherCaseOpensItsFileInItsSlot) {
+    Slots s;
+    s.song("Demo Singer.wav", 20);
+    s.song("Hot Patter.wav", 40);
+    int marked = 0;
+    s.player.hooks.markPlayed = [&](Sender) { ++marked; };
+
+    s.player.btnOpenClick(Sender::lbFavorite_Singers, "demo singer.wav");
+    EXPECT_EQ(s.player.currentSongPath, s.data.path("mp3s/Demo Singer.wav"));
+    EXPECT_EQ(s.player.current_song, "Demo Singer.wav");
+    EXPECT_EQ(s.player.lbCuedSinger, "Demo Singer.wav");
+    EXPECT_FALSE(s.player.patterMode);
+    EXPECT_TRUE(s.player.playing);
+    EXPECT_EQ(marked, 1);
+
+    // The cued patter's key decides the slot by the label, which follows the file's name.
+    s.player.lbCuedPatter = "hot patter.WAV";
+    s.player.btnOpenClick(Sender::spacekey1);
+    EXPECT_EQ(s.player.lbCuedPatter, "Hot Patter.wav");
+    EXPECT_TRUE(s.player.patterMode);
+    EXPECT_TRUE(s.engine.channelIsActive(s.player.streams.copyA));
+    EXPECT_EQ(s.player.Label3, "Loop at: 00:25");
+    EXPECT_EQ(marked, 2);
+
+    // In a favourite folder as well, where the browser follows it.
+    QDir().mkpath(s.data.path("X"));
+    writeWav(s.data.path("X/Far Away.wav"), sine(330, 20));
+    s.folders.add_to_favorite_folders(s.data.path("X"));
+    s.player.btnOpenClick(Sender::lbFavorite_Patter, "far away.wav");
+    EXPECT_EQ(s.player.currentSongPath, s.data.path("X/Far Away.wav"));
+    EXPECT_EQ(s.folders.browserFolder(), s.data.path("X/"));
+    EXPECT_TRUE(s.player.patterMode);
+    EXPECT_TRUE(s.prompter.shown.isEmpty()) << s.prompter.shown.join('\n').toStdString();
+
+    // Two files that differ only in case: which one is meant cannot be told.
+    writeWav(s.data.path("X/FAR AWAY.wav"), sine(330, 20));
+    s.player.btnOpenClick(Sender::lbFavorite_Patter, "far away.WAV");
+    EXPECT_EQ(s.player.currentSongPath, Player::kNone);
+    EXPECT_EQ(s.prompter.shown.value(0),
+              "MP3 File: far away.WAV does not exist in any of your favorite folders!");
+    EXPECT_FALSE(s.player.playing);
 }
 
 TEST(Player, LoopSwitchesAtTheLoopEndToTheLoopStart) {
