@@ -191,6 +191,40 @@ TEST(Player, AListLineInOtherCaseOpensItsFileInItsSlot) {
     EXPECT_FALSE(s.player.playing);
 }
 
+TEST(Player, FileInformationTellsTheDepthOfTheSourceSamples) {
+    Slots s;
+    const auto tone = sine(440, 2, 22050, 0.5f);
+    const auto info = [&](const QString& name, int format, int channels = 1) {
+        std::vector<float> samples;
+        for (float v : tone)
+            samples.insert(samples.end(), size_t(channels), v);
+        writeSound(s.data.path("mp3s/" + name), samples, 22050, channels, format);
+        return s.player.fileInfo(s.data.path("mp3s/" + name), false);
+    };
+    EXPECT_EQ(
+        info("u8.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8),
+        QStringList({"Mono", "Bits per Sample: 8", "Freq.: 22050", "Avg. Bytes/Sec.: 44100"}));
+    EXPECT_EQ(info("u8 stereo.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 2).value(1),
+              "Bits per Sample: 8");
+    EXPECT_EQ(info("s8.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_S8).value(1), "Bits per Sample: 8");
+    EXPECT_EQ(info("s8.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_S8).value(1), "Bits per Sample: 8");
+    EXPECT_EQ(
+        info("s16.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2),
+        QStringList({"Stereo", "Bits per Sample: 16", "Freq.: 22050", "Avg. Bytes/Sec.: 88200"}));
+    EXPECT_EQ(info("s24.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24).value(1), "Bits per Sample: 16");
+    EXPECT_EQ(info("float.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT).value(1), "Bits per Sample: 16");
+    EXPECT_EQ(info("s16.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16).value(1), "Bits per Sample: 16");
+    // A-law stores a byte a sample, but each byte stands for a 13-bit sample: it is not 8-bit
+    // sound.
+    EXPECT_EQ(info("alaw.wav", SF_FORMAT_WAV | SF_FORMAT_ALAW).value(1), "Bits per Sample: 16");
+    EXPECT_TRUE(s.player.fileInfo(s.data.path("mp3s/none.wav"), false).isEmpty());
+
+    // The 8-bit file plays as any other: the decoded sound is the tone, not noise.
+    s.player.btnOpenClick(Sender::FileListBox1, s.data.path("mp3s/u8.wav"));
+    const auto heard = s.render(0.5);
+    EXPECT_NEAR(peak(heard, 2205, 11025), 0.5, 0.03);
+}
+
 TEST(Player, LoopSwitchesAtTheLoopEndToTheLoopStart) {
     Slots s;
     // A ramp tells where in the song each output frame comes from.
