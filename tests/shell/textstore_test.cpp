@@ -74,7 +74,7 @@ TEST(TextStore, DecidesTheEncodingOfEachLine) {
     const QString cafe = QString::fromUtf8("Caf\u00e9.mp3");
     const QString zoe = QString::fromUtf8("Zo\u00eb \u201cLive\u201d.mp3");
     // An old Windows-1252 list that UTF-8 lines were added to later, with every kind of line
-    // break between them; "Ã©" in Windows-1252 is valid UTF-8 on its own line and reads as such.
+    // break between them.
     data.write("ini/mixed.txt", "Caf\xE9.mp3\r\n"
                                 "Zo\xC3\xAB \xE2\x80\x9CLive\xE2\x80\x9D.mp3\n"
                                 "plain\r"
