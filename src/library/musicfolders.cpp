@@ -4,6 +4,7 @@
 #include "textstore.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -122,23 +123,36 @@ void MusicFolders::saveFavorites() {
     textstore::writeList(m_folder.ini(kFavoriteFolders), m_favorites);
 }
 
-QString MusicFolders::locate(const QString& fileName) const {
-    if (fileName.isEmpty())
+QString MusicFolders::fileIn(const QString& folder, const QString& fileName) {
+    if (fileName.isEmpty() || folder.isEmpty())
         return {};
-    const QString inBrowser = joinPath(m_browserFolder, fileName);
-    if (QFileInfo(inBrowser).isFile())
-        return inBrowser;
-    return locateInFavorites(fileName);
+    const QString exact = joinPath(folder, fileName);
+    if (QFileInfo(exact).isFile())
+        return exact;
+    // Listed only when the exact name is missing, which is rare: a folder of songs is read
+    // once for a list line that needs it.
+    QString found;
+    QDirIterator files(folder, QDir::Files | QDir::Hidden);
+    while (files.hasNext()) {
+        files.next();
+        if (files.fileName().compare(fileName, Qt::CaseInsensitive) != 0)
+            continue;
+        if (!found.isEmpty())
+            return {};
+        found = joinPath(folder, files.fileName());
+    }
+    return found;
+}
+
+QString MusicFolders::locate(const QString& fileName) const {
+    const QString inBrowser = fileIn(m_browserFolder, fileName);
+    return inBrowser.isEmpty() ? locateInFavorites(fileName) : inBrowser;
 }
 
 QString MusicFolders::locateInFavorites(const QString& fileName) const {
-    if (fileName.isEmpty())
-        return {};
-    for (const QString& folder : m_favorites) {
-        const QString candidate = joinPath(folder, fileName);
-        if (QFileInfo(candidate).isFile())
-            return candidate;
-    }
+    for (const QString& folder : m_favorites)
+        if (const QString found = fileIn(folder, fileName); !found.isEmpty())
+            return found;
     return {};
 }
 

@@ -47,8 +47,13 @@ public:
     // Moves the folder at `from` to index `to` (the end when `to` is past the last).
     void moveFavoriteFolder(int from, int to);
 
+    // The song file of this name in one folder: the exact name, or else the one file whose
+    // name differs only in case (a list written where case does not count names
+    // "Demo Singer.mp3" as "demo singer.mp3"). Empty when there is none, and when several
+    // differ only in case: which one was meant cannot be told.
+    static QString fileIn(const QString& folder, const QString& fileName);
     // Where a song of this file name is: the browser's folder first, then each favourite folder
-    // in order. Empty when it is nowhere.
+    // in order, each as fileIn() finds it. Empty when it is nowhere.
     QString locate(const QString& fileName) const;
     // The first favourite folder that holds the file, as a full path; empty when none.
     QString locateInFavorites(const QString& fileName) const;

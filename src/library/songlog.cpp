@@ -17,9 +17,17 @@ QString SongLog::stamp(const QDateTime& when) {
 }
 
 void SongLog::append(const QString& line) {
+    // A log from an older installation is Windows-1252. UTF-8 appended to it would make the
+    // whole file read as Windows-1252 and every new accented name garbled, so it is made UTF-8
+    // once, before the first line of this run goes in.
+    const QString path = m_folder.ini("log.txt");
+    if (!m_utf8Checked) {
+        textstore::convertToUtf8(path);
+        m_utf8Checked = true;
+    }
     // Appended rather than rewritten: the log only grows, and a crash can at worst cut the
     // line being written, never the lines before it.
-    QFile file(m_folder.ini("log.txt"));
+    QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         throw StoreError(QStringLiteral("Cannot write the song log %1: %2")
                              .arg(file.fileName(), file.errorString())

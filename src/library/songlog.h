@@ -29,6 +29,7 @@ private:
     void append(const QString& line);
 
     DataFolder m_folder;
+    bool m_utf8Checked = false;
 };
 
 } // namespace hoedeck

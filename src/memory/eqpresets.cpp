@@ -152,8 +152,18 @@ void EqPresets::saveTyped(const QString& name) {
         textstore::writeList(m_folder.ini(kDefaultFile), {line});
 }
 
-void EqPresets::deleteSelected() {
-    const int index = m_selected;
+void EqPresets::deleteShown(const QString& shown) {
+    int index = m_selected;
+    if (!shown.isEmpty() && shown != m_entries.value(m_selected)) {
+        index = int(m_entries.indexOf(shown));
+        for (int i = 0; index < 0 && i < m_entries.size(); ++i)
+            if (m_entries[i].compare(shown, Qt::CaseInsensitive) == 0)
+                index = i;
+        if (index < 0) {
+            m_prompter.message(shown + " is not one of your EQ presets");
+            return;
+        }
+    }
     if (index < kFirstUserPreset || index >= m_entries.size()) {
         m_prompter.message("You can't delete Hoedeck's presets!");
         return;

@@ -41,8 +41,10 @@ public:
     void cbEQChange(int index);
     // Enter: the current gains become a preset named by the text typed into the box.
     void saveTyped(const QString& name);
-    // Delete: the selected preset of the caller's goes.
-    void deleteSelected();
+    // Delete: the caller's preset that the box shows goes. The text shown is the selected
+    // entry's, or a name typed over it, which then names the preset meant (case aside); a
+    // name that is no preset is refused.
+    void deleteShown(const QString& shown);
     // Names the current gains; only what the box shows changes.
     void check_for_presets();
     // Shows the entry without applying it.

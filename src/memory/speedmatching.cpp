@@ -53,12 +53,13 @@ void SpeedMatching::DecodingBPM() {
 
 void SpeedMatching::applyDetection() {
     m_effects.finalBPM = numbertext::format(m_effects.translatedBpm(), "###.##");
-    // The speed: the measured beat at the slot's tempo, and a patter's steps on top. An
-    // unknown beat stays unknown instead of becoming the steps alone.
+    // The speed: the measured beat at the slot's tempo; a patter's at the frequency its copies
+    // play at, which a remembered tempo set before this beat was known. An unknown beat stays
+    // unknown.
     m_effects.showTranslatedBpm();
     if (m_player.patterMode && !m_effects.lbBPM.isEmpty())
-        m_effects.lbBPM = numbertext::general(numbertext::parse(m_effects.lbBPM).value_or(0.0) +
-                                              m_effects.tbTempo);
+        m_effects.lbBPM =
+            m_effects.patterSpeedText(numbertext::parse(m_effects.lbBPM).value_or(0.0));
     auto_bpm();
     emit m_effects.changed();
     emit detected();
@@ -72,7 +73,9 @@ void SpeedMatching::auto_bpm() {
     const double detected = numbertext::parse(detectedText).value_or(0.0);
     const bool measured = detected != -1 && detected != -2;
     if (m_player.patterMode && measured) {
-        m_effects.setTempo(int(std::trunc(target - float(detected))));
+        // The step whose speed, as the patter rule really plays it, comes nearest the choice.
+        m_effects.setTempo(
+            Effects::patterPositionNearest(detected, target, m_player.nativeSampleRate));
     } else {
         if (m_effects.lbBPM.isEmpty())
             return;

@@ -41,6 +41,12 @@ QStringList TrackMemory::splitRecord(const QString& line) {
     QStringList fields = line.split('|');
     if (!fields.isEmpty() && fields.last().isEmpty())
         fields.removeLast();
+    const qsizetype nameParts = fields.size() - kSettingFields;
+    if (nameParts > 1) {
+        const QString name = fields.mid(0, nameParts).join('|');
+        fields.remove(0, nameParts);
+        fields.prepend(name);
+    }
     return fields;
 }
 

@@ -41,8 +41,13 @@ public:
     // The space key stopped playback: the record the song came from is brought up to date.
     void memorizeClick_for_automemorizer();
 
+    // The settings after a song's name in a record: loop start and end, tempo, pitch, three
+    // gains, equaliser, volume and time stamp.
+    static constexpr int kSettingFields = 10;
+
     // A record line cut at every "|": a trailing "|" adds no empty field, an empty line has
-    // no fields.
+    // no fields. A file name may itself hold "|", so the name is everything before the last
+    // ten fields; a shorter, damaged line keeps its first field as the name.
     static QStringList splitRecord(const QString& line);
 
     // The clock of the time stamps; tests set their own.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace hoedeck {
 
@@ -77,13 +78,43 @@ void Effects::do_speed() {
     if (trimmed.isEmpty() || !value || *value == -1 || *value == -2)
         finalBPM = "125";
     const double b = detectedBpm();
-    // The pitch interval in semitones between b and b + 1 BPM (0.05776227 is ln 2 / 12).
-    const double s = -std::log(b / (b + 1)) / 0.05776227;
-    const auto frequency = int(std::trunc((double(tbTempo) / kMaxTempo * s + 1) * original.rate));
+    const int frequency = patterFrequency(b, tbTempo, original.rate);
     for (Handle copy : copies)
         m_engine.channelSetAttributes(copy, frequency, AudioEngine::kVolumeUnchanged,
                                       AudioEngine::kPanUnchanged);
-    lbBPM = numbertext::format(b + tbTempo, "###.##");
+    // A patter shows the speed its copies play at. A singer's nudge, which runs this rule as
+    // well, shows the beat plus the steps as it always has.
+    lbBPM = m_player.patterMode ? numbertext::format(b * frequency / original.rate, "###.##")
+                                : numbertext::format(b + tbTempo, "###.##");
+}
+
+int Effects::patterFrequency(double bpm, int position, int originalRate) {
+    // The pitch interval in semitones between bpm and bpm + 1 (0.05776227 is ln 2 / 12).
+    const double s = -std::log(bpm / (bpm + 1)) / 0.05776227;
+    return int(std::trunc((double(position) / kMaxTempo * s + 1) * originalRate));
+}
+
+int Effects::patterPositionNearest(double bpm, double targetBpm, int originalRate) {
+    int best = 0;
+    double bestDistance = std::numeric_limits<double>::infinity();
+    for (int position = -kMaxTempo; position <= kMaxTempo; ++position) {
+        const double speed =
+            bpm * patterFrequency(bpm, position, originalRate) / double(originalRate);
+        if (const double distance = std::abs(speed - targetBpm); distance < bestDistance) {
+            best = position;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+QString Effects::patterSpeedText(double bpm) const {
+    AudioEngine::Attributes now;
+    const int original = m_player.nativeSampleRate;
+    if (!m_player.streams.copyA || !m_engine.channelGetAttributes(m_player.streams.copyA, now) ||
+        original <= 0)
+        now.rate = original;
+    return numbertext::format(original > 0 ? bpm * now.rate / original : bpm, "###.##");
 }
 
 void Effects::applyTempo() {

@@ -81,6 +81,15 @@ public:
     void applyVolume();
     // The patter's speed from the tempo position, scaled by the detected BPM.
     void do_speed();
+    // The patter rule: the copies' frequency at a tempo position moves by s/50 of the original
+    // a step, s being the pitch interval in semitones between the beat and one beat more
+    // (about 0.28 % a step at 125 BPM). Remembered positions keep the sound they were left
+    // with, so the rule stays; what it plays at is beat x frequency / original frequency.
+    static int patterFrequency(double bpm, int position, int originalRate);
+    // The tempo position whose real speed under the patter rule is nearest the target.
+    static int patterPositionNearest(double bpm, double targetBpm, int originalRate);
+    // The speed label of a patter whose beat is bpm: the speed its copies play at now.
+    QString patterSpeedText(double bpm) const;
     // The tick's rule: a flat equaliser is switched off.
     void uncheckWhenFlat();
 

@@ -64,16 +64,27 @@ QString Player::Name_mp3file(Sender sender, const QString& item) {
     // A bare name is looked for in the browser's folder first.
     if (path != kNone && QFileInfo(path).isRelative())
         path = m_folders.browserFolder() + path;
-    if (path == kNone || !QFileInfo(path).isFile()) {
-        const QString found = m_folders.locateInFavorites(current_song);
-        if (!found.isEmpty()) {
-            path = found;
-            m_folders.setBrowserFolder(QFileInfo(found).path());
+    const QFileInfo wanted(path);
+    path = path == kNone ? QString() : MusicFolders::fileIn(wanted.path(), wanted.fileName());
+    if (path.isEmpty()) {
+        path = m_folders.locateInFavorites(current_song);
+        if (!path.isEmpty()) {
+            m_folders.setBrowserFolder(QFileInfo(path).path());
         } else {
             m_prompter.message("MP3 File: " + current_song +
                                " does not exist in any of your favorite folders!");
             path = kNone;
         }
+    }
+    // A list line in other case than its file: the song is the file found, and the cued
+    // label that named it follows, so that the slot is decided and the play marked as ever.
+    const QString found = QFileInfo(path).fileName();
+    if (path != kNone && found != current_song &&
+        found.compare(current_song, Qt::CaseInsensitive) == 0) {
+        for (QString* cued : {&lbCuedPatter, &lbCuedSinger})
+            if (*cued == current_song)
+                *cued = found;
+        current_song = found;
     }
     currentSongPath = path;
     return path;

@@ -16,7 +16,7 @@ constexpr char16_t kCp1252High[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-QString decodeCp1252(const QByteArray& bytes) {
+QString decodeCp1252(QByteArrayView bytes) {
     QString out;
     out.reserve(bytes.size());
     for (char c : bytes) {
@@ -32,15 +32,38 @@ QString errorText(const QString& what, const QString& path, const QString& reaso
 
 } // namespace
 
-QString decode(const QByteArray& bytes) {
-    QByteArray body = bytes;
-    if (body.startsWith("\xEF\xBB\xBF"))
-        body.remove(0, 3);
+bool isUtf8(QByteArrayView bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(body);
-    if (!utf8.hasError())
-        return text;
-    return decodeCp1252(body);
+    const QString text = utf8.decode(bytes);
+    return !utf8.hasError();
+}
+
+QString decodeLine(QByteArrayView line) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(line);
+    return utf8.hasError() ? decodeCp1252(line) : text;
+}
+
+QString decode(const QByteArray& bytes) {
+    QByteArrayView body = bytes;
+    if (body.startsWith("\xEF\xBB\xBF"))
+        body = body.sliced(3);
+    if (isUtf8(body))
+        return QString::fromUtf8(body);
+    // CR and LF never occur inside a UTF-8 sequence or stand for anything else in
+    // Windows-1252, so the bytes can be cut into lines before either is decided on.
+    QString text;
+    text.reserve(body.size());
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= body.size(); ++i) {
+        if (i < body.size() && body[i] != '\r' && body[i] != '\n')
+            continue;
+        text += decodeLine(body.sliced(start, i - start));
+        if (i < body.size())
+            text += QChar(char16_t(body[i]));
+        start = i + 1;
+    }
+    return text;
 }
 
 QStringList splitLines(const QString& text) {
@@ -84,6 +107,20 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
         throw StoreError(errorText("Cannot create file", path, file.errorString()).toStdString());
     if (file.write(bytes) != bytes.size() || !file.commit())
         throw StoreError(errorText("Cannot write file", path, file.errorString()).toStdString());
+}
+
+bool convertToUtf8(const QString& path) {
+    QFile file(path);
+    if (!file.exists())
+        return false;
+    if (!file.open(QIODevice::ReadOnly))
+        throw StoreError(errorText("Cannot open file", path, file.errorString()).toStdString());
+    const QByteArray bytes = file.readAll();
+    file.close();
+    if (isUtf8(bytes))
+        return false;
+    writeBytes(path, decode(bytes).toUtf8());
+    return true;
 }
 
 void ensureFile(const QString& path, const QStringList& defaults) {

@@ -11,12 +11,33 @@ namespace hoedeck {
 EqPresetBox::EqPresetBox(EqPresets& presets, Prompter& prompter, QWidget* parent)
     : QComboBox(parent), m_presets(presets), m_prompter(prompter) {
     setObjectName("cbEQ");
-    setEditable(true);
+    // A finished edit (Enter, or the focus going elsewhere, as it does when a message opens)
+    // makes the box select the entry its text names and report it as chosen: a preset whose
+    // name was typed would be applied, and the caller's gains lost. Our watch is connected
+    // before the box's own handling, so that the box's report is known for what it is.
+    auto* edit = new QLineEdit(this);
+    connect(edit, &QLineEdit::editingFinished, this, [this, edit] {
+        m_finishingEdit = true;
+        m_typed = edit->text();
+    });
+    setLineEdit(edit);
+    connect(edit, &QLineEdit::editingFinished, this, [this] { m_finishingEdit = false; });
+    // Typed text is a new name: it is never completed into the name of an entry.
+    setCompleter(nullptr);
     // A typed name is saved by our Enter handling, not added to the list by the box itself.
     setInsertPolicy(QComboBox::NoInsert);
     connect(this, &QComboBox::activated, this, [this](int index) {
-        if (!m_updating)
-            runGuarded(m_prompter, [&] { m_presets.cbEQChange(index); });
+        if (m_updating)
+            return;
+        if (m_finishingEdit) {
+            // Not a choice: the selection stays and the typed name stays in the box.
+            m_updating = true;
+            setCurrentIndex(m_presets.selected());
+            setEditText(m_typed);
+            m_updating = false;
+            return;
+        }
+        runGuarded(m_prompter, [&] { m_presets.cbEQChange(index); });
     });
     connect(&m_presets, &EqPresets::changed, this, &EqPresetBox::refresh);
     refresh();
@@ -43,7 +64,7 @@ void EqPresetBox::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (event->key() == Qt::Key_Delete) {
-        runGuarded(m_prompter, [this] { m_presets.deleteSelected(); });
+        runGuarded(m_prompter, [this] { m_presets.deleteShown(currentText()); });
         return;
     }
     QComboBox::keyPressEvent(event);

@@ -4,6 +4,7 @@
 #include "tempdatafolder.h"
 #include "textstore.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
@@ -73,4 +74,29 @@ TEST(SongLog, LinesAreAppendedAndReadNewestFirstByName) {
     EXPECT_EQ(lines[0], "Song.mp3|" + at0);
     EXPECT_EQ(*log.read("Song.mp3"), QStringList({"Song.mp3 log:", "CANCEL:" + at2, at1, at0}));
     EXPECT_TRUE(data.bytes("ini/log.txt").endsWith("\r\n"));
+}
+
+TEST(SongLog, AnOlderWindows1252LogBecomesUtf8BeforeTheFirstAppend) {
+    TempDataFolder data;
+    const QString cafe = QString::fromUtf8("Caf\u00e9.mp3");
+    const QString zoe = QString::fromUtf8("Zo\u00eb.mp3");
+    // Written by an older installation, then once by a version that appended UTF-8 to it.
+    data.write("ini/log.txt", "Caf\xE9.mp3|3/15/2024 7:30:12 PM\r\n"
+                              "CANCEL: Caf\xE9.mp3|3/15/2024 7:41:00 PM\r\n"
+                              "Zo\xC3\xAB.mp3|3/16/2024 8:00:00 PM\r\n");
+    SongLog log(data.folder());
+    log.now = [] { return QDateTime(QDate(2026, 12, 9), QTime(19, 0, 0)); };
+    log.build_log(cafe);
+    log.build_log(zoe);
+    const QString at = SongLog::stamp(QDateTime(QDate(2026, 12, 9), QTime(19, 0, 0)));
+    EXPECT_EQ(data.bytes("ini/log.txt"),
+              (cafe + "|3/15/2024 7:30:12 PM\r\nCANCEL: " + cafe + "|3/15/2024 7:41:00 PM\r\n" +
+               zoe + "|3/16/2024 8:00:00 PM\r\n" + cafe + "|" + at + "\r\n" + zoe + "|" + at +
+               "\r\n")
+                  .toUtf8());
+    // The new entry and the old ones are the same song's.
+    EXPECT_EQ(*log.read(cafe), QStringList({cafe + " log:", at, "CANCEL:3/15/2024 7:41:00 PM",
+                                            "3/15/2024 7:30:12 PM"}));
+    EXPECT_EQ(*log.read(zoe), QStringList({zoe + " log:", at, "3/16/2024 8:00:00 PM"}));
+    EXPECT_EQ(QDir(data.path("ini")).entryList(QDir::Files), QStringList({"log.txt"}));
 }

@@ -77,6 +77,35 @@ TEST(MusicFolders, SearchOrderBrowserThenFavouritesInFileOrder) {
     EXPECT_EQ(folders.locate("dir.mp3"), QString());
 }
 
+TEST(MusicFolders, ANameInOtherCaseFindsTheOneFileItCanMean) {
+    TempDataFolder data;
+    ScriptedPrompter prompter;
+    MusicFolders folders(data.folder(), prompter);
+    data.write("here/Demo Singer.mp3", "d");
+    data.write("here/Twice.mp3", "1");
+    data.write("here/TWICE.mp3", "2");
+    data.write("here/exact.mp3", "e");
+    data.write("here/Exact.mp3", "E");
+    data.write("fav/twice.MP3", "f");
+    data.write("ini/favorite_subdirectories.txt", (data.path("fav") + "\r\n").toUtf8());
+    folders.load_favorite_subdirectories();
+    folders.setBrowserFolder(data.path("here"));
+
+    EXPECT_EQ(folders.locate("demo singer.mp3"), data.path("here/Demo Singer.mp3"));
+    // The exact name wins over one in other case.
+    EXPECT_EQ(folders.locate("Exact.mp3"), data.path("here/Exact.mp3"));
+    EXPECT_EQ(MusicFolders::fileIn(data.path("here"), "exact.mp3"), data.path("here/exact.mp3"));
+    // Two files that differ only in case: neither is taken, and the search goes on.
+    EXPECT_EQ(MusicFolders::fileIn(data.path("here"), "twice.mp3"), QString());
+    EXPECT_EQ(folders.locate("twice.mp3"), data.path("fav/twice.MP3"));
+    EXPECT_EQ(MusicFolders::fileIn(data.path("here"), "EXACT.MP3"), QString());
+    EXPECT_EQ(folders.locate("EXACT.MP3"), QString());
+    // Neither a folder nor a name that only starts alike.
+    QDir(data.path("here")).mkpath("Album.mp3");
+    EXPECT_EQ(folders.locate("album.mp3"), QString());
+    EXPECT_EQ(folders.locate("demo"), QString());
+}
+
 TEST(MusicFolders, AddRemoveAndReorderFavourites) {
     TempDataFolder data;
     ScriptedPrompter prompter;

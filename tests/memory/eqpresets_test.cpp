@@ -80,16 +80,16 @@ TEST(EqPresets, UserPresetsAreNamedInFileOrderAndSurviveARestart) {
 TEST(EqPresets, DeletingKeepsTheGainsAndLeavesNoneWhenEmpty) {
     MemoryRig r;
     r.presets.select(0);
-    r.presets.deleteSelected();
+    r.presets.deleteShown(r.presets.text());
     EXPECT_EQ(r.prompter.shown, QStringList({"You can't delete Hoedeck's presets!"}));
 
     r.data.write("ini/EQ_presets.txt", "Hall|7|10|12\r\n");
     r.presets.load_user_EQ_presets();
     r.presets.cbEQChange(6);
     r.prompter.yesNo = {false, true};
-    r.presets.deleteSelected(); // No keeps it
+    r.presets.deleteShown(r.presets.text()); // No keeps it
     EXPECT_EQ(r.presets.entries().size(), 7);
-    r.presets.deleteSelected();
+    r.presets.deleteShown(r.presets.text());
     EXPECT_EQ(r.prompter.shown.last(), "Delete Hall from your EQ presets now?");
     EXPECT_EQ(r.lines("EQ_presets.txt"), QStringList({"none"}));
     EXPECT_EQ(r.presets.entries().size(), 6);

@@ -187,3 +187,48 @@ TEST(TrackMemory, AGoldenRecordWinsAndTheSpaceStopKeepsItGolden) {
     EXPECT_EQ(r.lines("goldmem.txt").value(0).section('|', 0, 3), "Hoedown.wav|12|40|1");
     EXPECT_EQ(r.lines("memorize.txt").value(0).section('|', 0, 3), "Hoedown.wav|5|30|-4");
 }
+
+TEST(TrackMemory, ANameHoldingBarsIsRecalledAndReplacedInBothFiles) {
+    MemoryRig r;
+    r.song("Red | Hot.wav", 50);
+    r.song("Red.wav", 50);
+    // A song whose name is the start of the other's must keep its own record.
+    r.data.write("ini/memorize.txt", "Red.wav|5|30|-4|0|10|10|10|-1|100|1\r\n");
+    r.openPatter("Red | Hot.wav");
+    adjust(r);
+    r.memory.memorizeClick();
+    r.effects.setTempo(4);
+    r.memory.memorizeClick();
+    EXPECT_EQ(r.lines("memorize.txt"),
+              QStringList({"Red | Hot.wav|20.5|35.25|4|-2|4|10|10|-1|80|" + kStamp,
+                           "Red.wav|5|30|-4|0|10|10|10|-1|100|1"}));
+
+    r.effects.clearEffects();
+    r.openPatter("Red | Hot.wav");
+    EXPECT_EQ(r.player.eLoop_Start, "20.5");
+    EXPECT_EQ(r.player.eLoop_End, "35.25");
+    EXPECT_EQ(r.effects.tbTempo, 4);
+    EXPECT_EQ(r.effects.bars, (std::array<int, 3>{4, 10, 10}));
+    r.openPatter("Red.wav");
+    EXPECT_EQ(r.effects.tbTempo, -4);
+
+    // The golden file keeps the same records; names ending in a bar round-trip as well.
+    r.song("Blue |.wav", 50);
+    for (const QString name : {"Red | Hot.wav", "Blue |.wav"}) {
+        r.openPatter(name);
+        r.effects.setTempo(7);
+        r.memory.goldmem1Click();
+        r.effects.setTempo(-7);
+        r.memory.goldmem1Click();
+        r.effects.setTempo(0);
+        r.openPatter(name);
+        EXPECT_TRUE(r.player.golden) << name.toStdString();
+        EXPECT_EQ(r.effects.tbTempo, -7) << name.toStdString();
+        r.effects.setTempo(2);
+        r.memory.memorizeClick_for_automemorizer();
+    }
+    EXPECT_EQ(r.lines("goldmem.txt"),
+              QStringList({"Blue |.wav|15|35|2|0|10|10|10|-1|100|" + kStamp,
+                           "Red | Hot.wav|20.5|35.25|2|-2|4|10|10|-1|100|" + kStamp}));
+    EXPECT_EQ(r.lines("memorize.txt").size(), 2);
+}

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace hoedeck;
@@ -66,4 +67,34 @@ TEST(TextStore, ReplacesWholeAndReportsFailures) {
     EXPECT_EQ(textstore::readList(path), QStringList({"new"}));
     textstore::ensureFile(data.path("ini/fresh.txt"), {"default"});
     EXPECT_EQ(textstore::readList(data.path("ini/fresh.txt")), QStringList({"default"}));
+}
+
+TEST(TextStore, DecidesTheEncodingOfEachLine) {
+    TempDataFolder data;
+    const QString cafe = QString::fromUtf8("Caf\u00e9.mp3");
+    const QString zoe = QString::fromUtf8("Zo\u00eb \u201cLive\u201d.mp3");
+    // An old Windows-1252 list that UTF-8 lines were added to later, with every kind of line
+    // break between them.
+    data.write("ini/mixed.txt", "Caf\xE9.mp3\r\n"
+                                "Zo\xC3\xAB \xE2\x80\x9CLive\xE2\x80\x9D.mp3\n"
+                                "plain\r"
+                                "\x93Quoted\x94");
+    EXPECT_EQ(textstore::readList(data.path("ini/mixed.txt")),
+              QStringList({cafe, zoe, "plain", QString::fromUtf8("\u201cQuoted\u201d")}));
+    EXPECT_EQ(textstore::decodeLine("Caf\xC3\xA9"), QString::fromUtf8("Caf\u00e9"));
+    EXPECT_EQ(textstore::decodeLine("Caf\xE9"), QString::fromUtf8("Caf\u00e9"));
+    // A UTF-8 sequence cut short by a crash is one bad line, not a bad file.
+    EXPECT_EQ(textstore::decode("ok \xC3\xA9\r\ncut \xC3"),
+              QString::fromUtf8("ok \u00e9\r\ncut \u00c3"));
+
+    // Converting keeps every line and line break, rewrites in one step, and leaves a UTF-8 file
+    // (and a missing one) alone.
+    EXPECT_TRUE(textstore::convertToUtf8(data.path("ini/mixed.txt")));
+    EXPECT_EQ(
+        data.bytes("ini/mixed.txt"),
+        (cafe + "\r\n" + zoe + "\nplain\r" + QString::fromUtf8("\u201cQuoted\u201d")).toUtf8());
+    EXPECT_FALSE(textstore::convertToUtf8(data.path("ini/mixed.txt")));
+    EXPECT_FALSE(textstore::convertToUtf8(data.path("ini/missing.txt")));
+    EXPECT_FALSE(QFileInfo::exists(data.path("ini/missing.txt")));
+    EXPECT_EQ(QDir(data.path("ini")).entryList(QDir::Files), QStringList({"mixed.txt"}));
 }

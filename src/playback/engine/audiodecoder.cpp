@@ -474,6 +474,12 @@ std::unique_ptr<AudioDecoder> AudioDecoder::start(std::unique_ptr<State> state, 
     std::unique_ptr<AudioDecoder> decoder(new AudioDecoder(std::move(state)));
     decoder->m_rate = rate;
     decoder->m_channels = decoder->m_state->outChannels;
+    // What the codec delivers tells 8-bit PCM (unsigned bytes); a codec that widens its samples
+    // (FLAC) tells their real depth in bits_per_raw_sample.
+    const AVSampleFormat sampleFormat = s.codec->sample_fmt;
+    const int rawBits = s.codec->bits_per_raw_sample;
+    decoder->m_eightBit = sampleFormat == AV_SAMPLE_FMT_U8 || sampleFormat == AV_SAMPLE_FMT_U8P ||
+                          (rawBits > 0 && rawBits <= 8);
     decoder->findLength();
     return decoder;
 }

@@ -25,6 +25,9 @@ public:
 
     int sampleRate() const { return m_rate; }
     int channels() const { return m_channels; }
+    // The file's own samples have 8 bits or fewer (8-bit PCM, an 8-bit FLAC); they decode to
+    // 16 bits like any other.
+    bool eightBit() const { return m_eightBit; }
     // The frames the sound decodes to, as known at open: exact where the container states it or
     // the packets were counted, the bitrate's estimate where neither was possible, 0 if unknown.
     std::int64_t length() const { return m_length; }
@@ -43,6 +46,7 @@ private:
     std::unique_ptr<State> m_state;
     int m_rate = 0;
     int m_channels = 0;
+    bool m_eightBit = false;
     std::int64_t m_length = 0;
     bool m_exact = false;
 };

@@ -726,6 +726,7 @@ std::uint32_t AudioEngine::channelGetFlags(Handle h) const {
         return fail(AudioError::Handle, std::uint32_t(-1));
     ok();
     return (s->channels() == 1 ? kChannelFlagMono : 0u) |
+           (s->file->eightBit() ? kChannelFlag8Bit : 0u) |
            (s->flags & ~(kChannelFlagMono | kChannelFlag8Bit));
 }
 

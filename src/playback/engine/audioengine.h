@@ -39,7 +39,7 @@ public:
 
     static constexpr std::uint32_t kFlagFx = 0x80;         // effects can be attached
     static constexpr std::uint32_t kFlagDecode = 0x200000; // decoding only, never played
-    static constexpr std::uint32_t kChannelFlag8Bit = 1;   // channelGetFlags
+    static constexpr std::uint32_t kChannelFlag8Bit = 1;   // channelGetFlags: 8-bit source
     static constexpr std::uint32_t kChannelFlagMono = 2;
     static constexpr int kSampleRate = 44100;
     static constexpr int kRateUnchanged = -1, kRateOriginal = 0;

@@ -54,6 +54,7 @@ bool DecodedFile::start(std::unique_ptr<AudioDecoder> decoder, bool synchronous,
     m_decoder = std::move(decoder);
     m_sampleRate = m_decoder->sampleRate();
     m_channels = m_decoder->channels();
+    m_eightBit = m_decoder->eightBit();
     m_length = m_decoder->length();
 
     // Room for twice the length known at open (a file can run past what its header states), at

@@ -38,6 +38,7 @@ public:
     const QString& path() const { return m_path; }
     int sampleRate() const { return m_sampleRate; }
     int channels() const { return m_channels; }
+    bool eightBit() const { return m_eightBit; }
     // The length: exact once decoding is complete; before, the length the file decodes to as
     // known at open (exact but for a damaged or cut file, which ends where its sound does).
     std::int64_t frames() const;
@@ -83,6 +84,7 @@ private:
     QString m_path;
     int m_sampleRate = 44100;
     int m_channels = 2;
+    bool m_eightBit = false;
     std::int64_t m_length = 0;
     std::unique_ptr<AudioDecoder> m_decoder;
     // Chunks of chunkFrames() frames; the table is sized once, so readers never see it move.

@@ -1,10 +1,12 @@
 #include "player.h"
 #include "playerrig.h"
+#include "qtprinters.h"
 #include "scriptedprompter.h"
 #include "soundfiles.h"
 #include "tempdatafolder.h"
 #include "testsignals.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 using namespace hoedeck;
@@ -144,6 +146,83 @@ TEST(Player, FavouriteSongIsFoundInAFavouriteFolderAndTheBrowserFollows) {
     EXPECT_EQ(s.folders.browserFolder(), s.data.path("X/"));
     EXPECT_EQ(s.player.lbCuedPatter, "song.wav");
     EXPECT_TRUE(s.player.patterMode);
+}
+
+TEST(Player, AListLineInOtherCaseOpensItsFileInItsSlot) {
+    Slots s;
+    s.song("Demo Singer.wav", 20);
+    s.song("Hot Patter.wav", 40);
+    int marked = 0;
+    s.player.hooks.markPlayed = [&](Sender) { ++marked; };
+
+    s.player.btnOpenClick(Sender::lbFavorite_Singers, "demo singer.wav");
+    EXPECT_EQ(s.player.currentSongPath, s.data.path("mp3s/Demo Singer.wav"));
+    EXPECT_EQ(s.player.current_song, "Demo Singer.wav");
+    EXPECT_EQ(s.player.lbCuedSinger, "Demo Singer.wav");
+    EXPECT_FALSE(s.player.patterMode);
+    EXPECT_TRUE(s.player.playing);
+    EXPECT_EQ(marked, 1);
+
+    // The cued patter's key decides the slot by the label, which follows the file's name.
+    s.player.lbCuedPatter = "hot patter.WAV";
+    s.player.btnOpenClick(Sender::spacekey1);
+    EXPECT_EQ(s.player.lbCuedPatter, "Hot Patter.wav");
+    EXPECT_TRUE(s.player.patterMode);
+    EXPECT_TRUE(s.engine.channelIsActive(s.player.streams.copyA));
+    EXPECT_EQ(s.player.Label3, "Loop at: 00:25");
+    EXPECT_EQ(marked, 2);
+
+    // In a favourite folder as well, where the browser follows it.
+    QDir().mkpath(s.data.path("X"));
+    writeWav(s.data.path("X/Far Away.wav"), sine(330, 20));
+    s.folders.add_to_favorite_folders(s.data.path("X"));
+    s.player.btnOpenClick(Sender::lbFavorite_Patter, "far away.wav");
+    EXPECT_EQ(s.player.currentSongPath, s.data.path("X/Far Away.wav"));
+    EXPECT_EQ(s.folders.browserFolder(), s.data.path("X/"));
+    EXPECT_TRUE(s.player.patterMode);
+    EXPECT_TRUE(s.prompter.shown.isEmpty()) << s.prompter.shown.join('\n').toStdString();
+
+    // Two files that differ only in case: which one is meant cannot be told.
+    writeWav(s.data.path("X/FAR AWAY.wav"), sine(330, 20));
+    s.player.btnOpenClick(Sender::lbFavorite_Patter, "far away.WAV");
+    EXPECT_EQ(s.player.currentSongPath, Player::kNone);
+    EXPECT_EQ(s.prompter.shown.value(0),
+              "MP3 File: far away.WAV does not exist in any of your favorite folders!");
+    EXPECT_FALSE(s.player.playing);
+}
+
+TEST(Player, FileInformationTellsTheDepthOfTheSourceSamples) {
+    Slots s;
+    const auto tone = sine(440, 2, 22050, 0.5f);
+    const auto info = [&](const QString& name, int format, int channels = 1) {
+        std::vector<float> samples;
+        for (float v : tone)
+            samples.insert(samples.end(), size_t(channels), v);
+        writeSound(s.data.path("mp3s/" + name), samples, 22050, channels, format);
+        return s.player.fileInfo(s.data.path("mp3s/" + name), false);
+    };
+    EXPECT_EQ(
+        info("u8.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8),
+        QStringList({"Mono", "Bits per Sample: 8", "Freq.: 22050", "Avg. Bytes/Sec.: 44100"}));
+    EXPECT_EQ(info("u8 stereo.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 2).value(1),
+              "Bits per Sample: 8");
+    EXPECT_EQ(info("s8.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_S8).value(1), "Bits per Sample: 8");
+    EXPECT_EQ(info("s8.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_S8).value(1), "Bits per Sample: 8");
+    EXPECT_EQ(
+        info("s16.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2),
+        QStringList({"Stereo", "Bits per Sample: 16", "Freq.: 22050", "Avg. Bytes/Sec.: 88200"}));
+    EXPECT_EQ(info("s24.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24).value(1), "Bits per Sample: 16");
+    EXPECT_EQ(info("float.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT).value(1), "Bits per Sample: 16");
+    EXPECT_EQ(info("s16.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16).value(1), "Bits per Sample: 16");
+    // A-law stores a byte a sample, but each byte stands for a 13-bit sample: it is not 8-bit
+    // sound.
+    EXPECT_EQ(info("alaw.wav", SF_FORMAT_WAV | SF_FORMAT_ALAW).value(1), "Bits per Sample: 16");
+    EXPECT_TRUE(s.player.fileInfo(s.data.path("mp3s/none.wav"), false).isEmpty());
+
+    // The 8-bit file plays as any other: the decoded sound is the tone, not noise.
+    s.player.btnOpenClick(Sender::FileListBox1, s.data.path("mp3s/u8.wav"));
+    const auto heard = s.render(0.5);
+    EXPECT_NEAR(peak(heard, 2205, 11025), 0.5, 0.03);
 }
 
 TEST(Player, LoopSwitchesAtTheLoopEndToTheLoopStart) {
