@@ -71,8 +71,12 @@ QString Player::Name_mp3file(Sender sender, const QString& item) {
         if (!path.isEmpty()) {
             m_folders.setBrowserFolder(QFileInfo(path).path());
         } else {
-            m_prompter.message("MP3 File: " + current_song +
-                               " does not exist in any of your favorite folders!");
+            // Something of that name that is not a file (a folder, a device) is no song either,
+            // but saying it does not exist would send the caller looking in the wrong place.
+            const bool notAFile = wanted.exists() && !wanted.isFile();
+            m_prompter.message(notAFile ? "MP3 File: " + current_song + " is not a file!"
+                                        : "MP3 File: " + current_song +
+                                              " does not exist in any of your favorite folders!");
             path = kNone;
         }
     }
@@ -176,8 +180,7 @@ bool Player::buildPatter(const QString& path) {
         nativeSampleRate = attributes.rate;
     if (!streams.copyA || !streams.copyB || !streams.patterReference ||
         !m_engine.tempoCreate(streams.patterReference)) {
-        const int code = int(m_engine.errorGetCode());
-        emit audioError(AudioEngine::errorText("Couldn't create a resampled stream2!", code, code));
+        reportUnplayable("Couldn't create a resampled stream2!", path);
         m_engine.streamFree(streams.patterReference);
         streams.patterReference = 0;
         return false;
@@ -195,8 +198,7 @@ bool Player::buildSinger(const QString& path) {
     if (streams.singerTempo && m_engine.channelGetAttributes(streams.singerTempo, attributes))
         nativeSampleRate = attributes.rate;
     if (!streams.singerTempo || !m_engine.tempoCreate(streams.singerTempo)) {
-        const int code = int(m_engine.errorGetCode());
-        emit audioError(AudioEngine::errorText("Couldn't create a resampled stream!", code, code));
+        reportUnplayable("Couldn't create a resampled stream!", path);
         m_engine.streamFree(streams.singerTempo);
         streams.singerTempo = 0;
         return false;
@@ -208,14 +210,28 @@ bool Player::buildSinger(const QString& path) {
     return true;
 }
 
+void Player::reportUnplayable(const QString& message, const QString& path) {
+    // The box keeps its codes for a report, and says which file and why in words.
+    const AudioError error = m_engine.errorGetCode();
+    const QString what =
+        QStringLiteral("%1\n\"%2\": %3")
+            .arg(message, QFileInfo(path).fileName(), AudioEngine::reasonText(error, path));
+    emit audioError(AudioEngine::errorText(what, int(error), int(error)));
+}
+
 void Player::defaultLoopMarks() {
     const QString total = totalTimeText();
-    const QString defaultEnd = numbertext::general(numbertext::parse(total).value_or(0.0) - 15.0);
-    if (eLoop_Start == "15" && eLoop_End == defaultEnd)
+    const double length = numbertext::parse(total).value_or(0.0);
+    // From 15 s after the start to 15 s before the end; a patter too short for that (under
+    // 30 s) would never reach its loop end and stop: it loops whole.
+    const bool fits = length - 15.0 > 15.0;
+    const QString defaultStart = fits ? QStringLiteral("15") : QStringLiteral("0");
+    const QString defaultEnd = fits ? numbertext::general(length - 15.0) : total;
+    if (eLoop_Start == defaultStart && eLoop_End == defaultEnd)
         hardLoop = true;
-    // Nothing was remembered: loop from 15 s after the start to 15 s before the end.
+    // Nothing was remembered: the default marks, with a cut at the seam.
     if (eLoop_Start == kDefaultLoopStart && eLoop_End == kDefaultLoopEnd) {
-        eLoop_Start = "15";
+        eLoop_Start = defaultStart;
         eLoop_End = defaultEnd;
         hardLoop = true;
     }

@@ -154,6 +154,7 @@ private:
     bool buildPatter(const QString& path);
     bool buildSinger(const QString& path);
     void defaultLoopMarks();
+    void reportUnplayable(const QString& message, const QString& path);
     // "Loop at: " (or "Golden Loop at: ") and the loop end, into the status line.
     void showLoopEnd();
     void switchCopies(Handle source, Handle target, int targetChannel);

@@ -1,5 +1,7 @@
 #include "audioengine.h"
 
+#include <QFileInfo>
+
 #include "bpmworker.h"
 #include "decodedfile.h"
 #include "enginecore.h"
@@ -1136,6 +1138,29 @@ QString AudioEngine::errorText(const QString& message, int code, int effectsCode
         .arg(message)
         .arg(code)
         .arg(effectsCode);
+}
+
+QString AudioEngine::reasonText(AudioError error, const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("the file does not exist");
+    if (!info.isFile())
+        return QStringLiteral("not a file");
+    if (!info.isReadable())
+        return QStringLiteral("the file may not be read");
+    switch (error) {
+    case AudioError::Empty:
+        return info.size() == 0 ? QStringLiteral("empty file")
+                                : QStringLiteral("a file without sound in it");
+    case AudioError::Memory:
+        return QStringLiteral("not enough memory");
+    case AudioError::Frequency:
+        return QStringLiteral("a sample rate that cannot be played");
+    case AudioError::FileOpen:
+        return QStringLiteral("the file could not be opened");
+    default:
+        return QStringLiteral("not audio that can be read");
+    }
 }
 
 QString AudioEngine::recorderErrorText(const QString& message, int code) {

@@ -185,6 +185,9 @@ public:
     void render(float* out, std::size_t frames);
 
     // The error box texts the windows show.
+    // Why a file could not be opened, in words a caller understands ("empty file", "not a
+    // file", "not audio that can be read"), from the engine's error and the file itself.
+    static QString reasonText(AudioError error, const QString& path);
     static QString errorText(const QString& message, int code, int effectsCode);
     static QString recorderErrorText(const QString& message, int code);
 

@@ -89,6 +89,55 @@ TEST(Player, PatterWithoutMemoryLoopsFifteenSecondsInFromBothEnds) {
     EXPECT_EQ(s.player.eLoop_End, "300");
 }
 
+TEST(Player, PatterTooShortForTheDefaultMarksLoopsWhole) {
+    Slots s;
+    s.song("Short.wav", 20);
+    s.player.lbCuedPatter = "Short.wav";
+    s.player.btnOpenClick(Sender::spacekey1);
+    EXPECT_EQ(s.player.eLoop_Start, "0");
+    EXPECT_EQ(s.player.eLoop_End, "20");
+    EXPECT_TRUE(s.player.hardLoop);
+    // Played well past its length it still sounds: it went round instead of stopping.
+    s.render(45.0);
+    const auto later = s.render(1.0);
+    EXPECT_TRUE(s.player.playing);
+    EXPECT_NEAR(peak(later, 0, later.size() / 2), 0.3, 0.02);
+    // Remembered whole-song marks are the default ones: the seam is a cut again.
+    s.player.hooks.restoreTrackMemory = [&] {
+        s.player.eLoop_Start = "0";
+        s.player.eLoop_End = "20";
+    };
+    s.player.btnOpenClick(Sender::spacekey1);
+    EXPECT_TRUE(s.player.hardLoop);
+}
+
+TEST(Player, AFileThatCannotPlayIsNamedWithTheReasonInWords) {
+    Slots s;
+    s.data.write("mp3s/Empty.mp3", "");
+    s.data.write("mp3s/Noise.mp3", QByteArray(20000, '\x5a'));
+    QDir().mkpath(s.data.path("mp3s/Folder.mp3"));
+    const struct {
+        const char* name;
+        const char* reason;
+    } cases[] = {{"Empty.mp3", "empty file"}, {"Noise.mp3", "not audio that can be read"}};
+    for (const auto& c : cases) {
+        s.errors.clear();
+        s.player.btnOpenClick(Sender::FileListBox1, s.data.path(QString("mp3s/") + c.name));
+        ASSERT_EQ(s.errors.size(), 1) << c.name;
+        EXPECT_TRUE(s.errors[0].startsWith("Couldn't create a resampled stream!\n"));
+        EXPECT_TRUE(s.errors[0].contains(QString("\"%1\": %2").arg(c.name, c.reason)))
+            << s.errors[0].toStdString();
+        EXPECT_TRUE(s.errors[0].contains("Error Code: ")); // the codes stay for a report
+        EXPECT_FALSE(s.player.playing);
+    }
+    // A folder that carries a song's name is found, but it is not a file.
+    s.prompter.shown.clear();
+    s.player.btnOpenClick(Sender::FileListBox1, s.data.path("mp3s/Folder.mp3"));
+    ASSERT_EQ(s.prompter.shown.size(), 1);
+    EXPECT_EQ(s.prompter.shown[0], "MP3 File: Folder.mp3 is not a file!");
+    EXPECT_FALSE(s.player.playing);
+}
+
 TEST(Player, OpeningOneSlotLeavesTheOtherStoppedButAllocated) {
     Slots s;
     s.song("Patter.wav", 40);
@@ -129,7 +178,9 @@ TEST(Player, SongFoundNowhereOrUnreadableChangesNothingElse) {
     s.player.lbCuedSinger = "Notes.mp3";
     s.player.btnOpenClick(Sender::ControlSpaceKey);
     ASSERT_EQ(s.errors.size(), 1);
-    EXPECT_TRUE(s.errors[0].startsWith("Couldn't create a resampled stream!\n\nBASS Error Code: "));
+    EXPECT_TRUE(s.errors[0].startsWith("Couldn't create a resampled stream!\n\"Notes.mp3\": not "
+                                       "audio that can be read\n\nBASS Error Code: "))
+        << s.errors[0].toStdString();
     EXPECT_EQ(s.player.streams.singerTempo, 0u);
     EXPECT_FALSE(s.player.playing);
 }
