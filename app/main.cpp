@@ -1,5 +1,6 @@
 #include "datafolder.h"
 #include "dialogprompter.h"
+#include "singlecopy.h"
 #include "tempo.h"
 #include "windowset.h"
 
@@ -60,7 +61,21 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName("Hoedeck");
     endOnSignals(app);
 
-    hoedeck::WindowSet windows(hoedeck::DataFolder::ofExecutable());
+    const hoedeck::DataFolder folder = hoedeck::DataFolder::ofExecutable();
+    hoedeck::SingleCopy single(folder.root());
+    QString why;
+    if (!single.acquire(why)) {
+        std::fprintf(stderr, "%s\n", qPrintable(why));
+        return 0;
+    }
+    hoedeck::WindowSet windows(folder);
+    QObject::connect(&single, &hoedeck::SingleCopy::raiseRequested, &app, [&windows] {
+        QWidget* main = windows.main();
+        main->setWindowState(main->windowState() & ~Qt::WindowMinimized);
+        main->show();
+        main->raise();
+        main->activateWindow();
+    });
     if (hoedeck::DialogPrompter::ending())
         return 0; // asked to end while starting up
     // The panel grid fills the screen; a desktop without a window manager does not maximise.

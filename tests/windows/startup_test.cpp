@@ -78,3 +78,40 @@ TEST(Startup, TerminationSignalEndsTheProgramBehindAStartUpBox) {
     // What could not be written at shut-down is said where no one needs to answer it.
     EXPECT_TRUE(process.readAllStandardError().contains("splitter.txt"));
 }
+
+namespace {
+bool waitForWindow(QProcess& process) {
+    QByteArray out;
+    while (!out.contains("main_window_shown_ms") && process.waitForReadyRead(20000))
+        out += process.readAllStandardOutput();
+    return out.contains("main_window_shown_ms");
+}
+} // namespace
+
+TEST(Startup, ASecondCopyOnTheSameFolderEndsAndWritesNothing) {
+    TempDataFolder data;
+    QProcess first;
+    startProgram(data, first);
+    ASSERT_TRUE(waitForWindow(first)) << first.readAllStandardError().toStdString();
+    data.write("favorites/mine.fvt", "Kept.mp3\r\n");
+    data.write("ini/current_favorite.txt", "mine.fvt\r\n");
+    const QByteArray split = data.bytes("ini/splitter.txt");
+
+    QProcess second;
+    startProgram(data, second);
+    ASSERT_TRUE(second.waitForFinished(15000)) << "the second copy stayed";
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_TRUE(second.readAllStandardError().contains("already running"));
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_EQ(data.bytes("favorites/mine.fvt"), QByteArray("Kept.mp3\r\n"));
+    EXPECT_EQ(data.bytes("ini/splitter.txt"), split);
+
+    // A copy that crashed leaves its lock behind; the next start takes it over.
+    first.kill();
+    first.waitForFinished(10000);
+    QProcess third;
+    startProgram(data, third);
+    EXPECT_TRUE(waitForWindow(third)) << third.readAllStandardError().toStdString();
+    third.terminate();
+    EXPECT_TRUE(third.waitForFinished(15000));
+}
