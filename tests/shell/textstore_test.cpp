@@ -1,3 +1,4 @@
+#include "filesizelimit.h"
 #include "tempdatafolder.h"
 #include "textstore.h"
 
@@ -8,6 +9,7 @@
 
 using namespace hoedeck;
 using hoedeck::testing::TempDataFolder;
+using hoedeck::testing::underFileSizeLimit;
 
 TEST(TextStore, WritesCrLfAndReadsEveryLineEnding) {
     TempDataFolder data;
@@ -97,4 +99,51 @@ TEST(TextStore, DecidesTheEncodingOfEachLine) {
     EXPECT_FALSE(textstore::convertToUtf8(data.path("ini/missing.txt")));
     EXPECT_FALSE(QFileInfo::exists(data.path("ini/missing.txt")));
     EXPECT_EQ(QDir(data.path("ini")).entryList(QDir::Files), QStringList({"mixed.txt"}));
+}
+
+// A disk that fills up mid-write: the child may write only a few bytes, as a full disk lets it.
+TEST(TextStoreOnAFullDisk, TheOldFileStaysAndTheMessageSaysWhy) {
+    TempDataFolder data;
+    const QString path = data.path("ini/memorize.txt");
+    const QByteArray old = "song one|12\r\nsong two|34\r\n";
+    data.write("ini/memorize.txt", old);
+
+    // A small replacement that a buffered write would have lost in a failed flush, and a large
+    // one that stops part way.
+    for (const qsizetype lines : {3, 5000}) {
+        SCOPED_TRACE(lines);
+        const QString message = underFileSizeLimit(8, [&] {
+            textstore::writeList(path, QStringList(lines, QStringLiteral("a longer song|56")));
+        });
+        EXPECT_EQ(data.bytes("ini/memorize.txt"), old);
+        EXPECT_TRUE(message.contains(QFileInfo(path).absoluteFilePath())) << message.toStdString();
+        EXPECT_TRUE(message.contains("File too large")) << message.toStdString();
+        EXPECT_FALSE(message.contains("Unknown error")) << message.toStdString();
+        // No work file is left behind.
+        EXPECT_EQ(QDir(data.path("ini")).entryList(QDir::Files), QStringList({"memorize.txt"}));
+    }
+
+    // Within the limit the same write goes through.
+    EXPECT_EQ(underFileSizeLimit(1 << 20, [&] { textstore::writeList(path, {"new"}); }),
+              "no error");
+    EXPECT_EQ(data.bytes("ini/memorize.txt"), QByteArray("new\r\n"));
+}
+
+TEST(TextStoreOnAFullDisk, AnAppendThatDoesNotFitLeavesNoHalfLine) {
+    TempDataFolder data;
+    const QString path = data.path("ini/log.txt");
+    const QByteArray old = "first|9.12.26 19:00:00\r\n";
+    data.write("ini/log.txt", old);
+
+    const QString message = underFileSizeLimit(old.size() + 5, [&] {
+        textstore::appendBytes(path, "a song that does not fit|9.12.26 19:01:00\r\n");
+    });
+    EXPECT_EQ(data.bytes("ini/log.txt"), old);
+    EXPECT_TRUE(message.contains(QFileInfo(path).absoluteFilePath())) << message.toStdString();
+    EXPECT_TRUE(message.contains("File too large")) << message.toStdString();
+
+    textstore::appendBytes(path, "second\r\n");
+    textstore::appendBytes(data.path("ini/new.txt"), "made\r\n");
+    EXPECT_EQ(data.bytes("ini/log.txt"), old + "second\r\n");
+    EXPECT_EQ(data.bytes("ini/new.txt"), QByteArray("made\r\n"));
 }
