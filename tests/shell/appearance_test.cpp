@@ -83,6 +83,37 @@ TEST(Appearance, ColoursDefaultsDamageAndRestore) {
     EXPECT_EQ(textstore::readList(data.path("ini/color.txt")).value(0), "clTeal");
 }
 
+TEST(Appearance, AHugeDamagedColourFileGivesAShortMessage) {
+    TempDataFolder data;
+    ScriptedPrompter prompter;
+    Appearance appearance(data.folder(), prompter);
+
+    // Over the settings size: refused whole, defaults used, the file left for the caller.
+    const QByteArray huge = "clNavy\r\n" + QByteArray(10 * 1024 * 1024, '7') + "\r\n";
+    data.write("ini/color.txt", huge);
+    appearance.ColorMe();
+    EXPECT_EQ(appearance.background(), color::clTeal);
+    EXPECT_EQ(appearance.textColor(), color::cl3DLight);
+    EXPECT_EQ(appearance.font().name, "Arial");
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_LT(prompter.shown[0].size(), 400) << prompter.shown[0].toStdString();
+    EXPECT_TRUE(prompter.shown[0].contains("color.txt")) << prompter.shown[0].toStdString();
+    EXPECT_TRUE(prompter.shown[0].contains("MB")) << prompter.shown[0].toStdString();
+    EXPECT_EQ(data.bytes("ini/color.txt").size(), huge.size());
+
+    // A long damaged line in a file of sound size is quoted only in part, on one line.
+    data.write("ini/color.txt", "clNavy\r\n" + QByteArray(100000, 'z') + "\r\n\"Arial\", x\x01");
+    prompter.shown.clear();
+    appearance.ColorMe();
+    EXPECT_EQ(appearance.background(), 0x800000u);
+    ASSERT_EQ(prompter.shown.size(), 1);
+    const QString message = prompter.shown[0];
+    EXPECT_LT(message.size(), 400) << message.toStdString();
+    EXPECT_TRUE(message.contains("line 2 \"" + QString(60, 'z') + QChar(0x2026) + "\""))
+        << message.toStdString();
+    EXPECT_TRUE(message.contains("line 3 \"\"Arial\", x\uFFFD\"")) << message.toStdString();
+}
+
 TEST(DesktopLink, WritesAnExecutableEntryAndReplacesAnOldOne) {
     TempDataFolder data;
     const QString desktop = data.path("Desktop Folder");
