@@ -20,6 +20,17 @@ void sortIgnoringCase(QStringList& list) {
     });
 }
 
+// Why the name cannot be a list's file name, empty when it can. A list is a file in the
+// favourites folder, never a path to somewhere else, and its name is one line of a file.
+QString nameProblem(const QString& name) {
+    if (name.contains('/') || name.contains('\\') || name == "." || name.contains(".."))
+        return QStringLiteral("it may not hold \"/\", \"\\\" or \"..\"");
+    if (std::any_of(name.begin(), name.end(),
+                    [](QChar c) { return c.category() == QChar::Other_Control; }))
+        return QStringLiteral("it may not hold control characters");
+    return {};
+}
+
 QStringList readIfThere(const QString& path) {
     return QFileInfo::exists(path) ? textstore::readList(path) : QStringList();
 }
@@ -35,7 +46,16 @@ QString FavoritesLists::path(const QString& fileName) const {
 void FavoritesLists::load_current_favorites() {
     const QString file = m_folder.ini(kCurrentFile);
     textstore::ensureFile(file, {"default.fvt"});
-    const QString name = textstore::readList(file).value(0);
+    QString name = textstore::readSettings(file).value(0);
+    // The file can be edited by hand or damaged: a stored name goes through the same check as
+    // a typed one, or list saves would write wherever it points.
+    if (const QString problem = nameProblem(name); !name.isEmpty() && !problem.isEmpty()) {
+        m_prompter.message(QStringLiteral("The current favorites list \"%1\" in %2 is not a "
+                                          "list name (%3); the list \"default.fvt\" is used.")
+                               .arg(textstore::excerpt(name), kCurrentFile, problem),
+                           "Hoedeck", Prompter::Icon::Warning);
+        name.clear();
+    }
     m_current = name.isEmpty() ? QStringLiteral("default.fvt") : name;
     singers = readIfThere(path(m_current));
     patter = readIfThere(path(m_current + ".ptr"));
@@ -44,7 +64,7 @@ void FavoritesLists::load_current_favorites() {
 void FavoritesLists::Sorted_Checked() {
     const QString file = m_folder.ini(kSortedFile);
     textstore::ensureFile(file, {"-1", "-1"});
-    const QStringList lines = textstore::readList(file);
+    const QStringList lines = textstore::readSettings(file);
     const auto flag = [&](int i) { return lines.value(i, "-1").trimmed().toInt() != 0; };
     // The handlers run once: they sort a sorted list and write the file back.
     setSorted(true, flag(0));
@@ -62,7 +82,7 @@ void FavoritesLists::makeCurrent(const QString& fileName) {
     patter = readIfThere(path(fileName + ".ptr"));
     const QString file = m_folder.ini(kCurrentFile);
     textstore::ensureFile(file, {"default.fvt"});
-    QStringList lines = textstore::readList(file);
+    QStringList lines = textstore::readSettings(file);
     if (lines.isEmpty())
         lines << QString();
     lines[0] = fileName;
@@ -74,15 +94,13 @@ void FavoritesLists::makeCurrent(const QString& fileName) {
 }
 
 bool FavoritesLists::acceptableName(const QString& name) {
-    if (name.contains('/') || name.contains('\\') || name == "." || name == ".." ||
-        name.contains("..")) {
-        m_prompter.message("\"" + name +
-                               "\" cannot be a list name: it may not hold \"/\", \"\\\" or "
-                               "\"..\".",
-                           "New filename", Prompter::Icon::Warning);
-        return false;
-    }
-    return true;
+    const QString problem = nameProblem(name);
+    if (problem.isEmpty())
+        return true;
+    m_prompter.message("\"" + textstore::excerpt(name) + "\" cannot be a list name: " + problem +
+                           ".",
+                       "New filename", Prompter::Icon::Warning);
+    return false;
 }
 
 std::optional<QString> FavoritesLists::askName() {

@@ -13,9 +13,7 @@ const QStringList kDefaultColors{QStringLiteral("clBlack"), QStringLiteral("$008
 
 // Sorted ignoring case, a name that differs only in case from the one before it dropped.
 QStringList sortedUnique(QStringList lines) {
-    std::stable_sort(lines.begin(), lines.end(), [](const QString& a, const QString& b) {
-        return a.toLower().localeAwareCompare(b.toLower()) < 0;
-    });
+    textstore::sortIgnoringCase(lines);
     QStringList unique;
     for (const QString& line : lines)
         if (unique.isEmpty() || unique.last().compare(line, Qt::CaseInsensitive) != 0)
@@ -110,7 +108,7 @@ const QSet<QString>& PlayHistory::played(const QString& list, bool patter) {
 void PlayHistory::load_history_color() {
     const QString path = m_folder.ini(kColorFile);
     textstore::ensureFile(path, kDefaultColors);
-    const QStringList lines = textstore::readList(path);
+    const QStringList lines = textstore::readSettings(path);
     textColor = colorFromText(lines.value(0)).value_or(color::clBlack);
     backgroundColor = colorFromText(lines.value(1)).value_or(0x0080FFFFu);
 }
@@ -124,7 +122,7 @@ void PlayHistory::chooseColor(bool text, std::optional<ColorValue> chosen) {
         target = *chosen;
     if (!QFileInfo::exists(path))
         return;
-    QStringList lines = textstore::readList(path);
+    QStringList lines = textstore::readSettings(path);
     while (lines.size() < 2)
         lines << kDefaultColors[lines.size()];
     lines[text ? 0 : 1] = colorToText(target);

@@ -2,7 +2,6 @@
 
 #include "textstore.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 
@@ -27,12 +26,7 @@ void SongLog::append(const QString& line) {
     }
     // Appended rather than rewritten: the log only grows, and a crash can at worst cut the
     // line being written, never the lines before it.
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        throw StoreError(QStringLiteral("Cannot write the song log %1: %2")
-                             .arg(file.fileName(), file.errorString())
-                             .toStdString());
-    file.write((line + "\r\n").toUtf8());
+    textstore::appendBytes(path, (line + "\r\n").toUtf8());
 }
 
 void SongLog::build_log(const QString& song) {

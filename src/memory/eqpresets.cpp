@@ -5,6 +5,7 @@
 #include "textstore.h"
 
 #include <QFileInfo>
+#include <QStringTokenizer>
 
 namespace hoedeck {
 
@@ -35,7 +36,13 @@ EqPresets::EqPresets(DataFolder folder, Prompter& prompter, Effects& effects, QO
 }
 
 std::optional<EqPresets::Line> EqPresets::parseLine(const QString& line) {
-    const QStringList fields = line.split('|');
+    // Only the first four fields count; a damaged line of millions of "|" is not cut whole.
+    QStringList fields;
+    for (const QStringView field : QStringView(line).tokenize(u'|')) {
+        fields << field.toString();
+        if (fields.size() == 4)
+            break;
+    }
     if (fields.size() < 4)
         return std::nullopt;
     Line parsed{fields[0], {}};

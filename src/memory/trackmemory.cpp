@@ -38,15 +38,28 @@ TrackMemory::~TrackMemory() {
 }
 
 QStringList TrackMemory::splitRecord(const QString& line) {
-    QStringList fields = line.split('|');
-    if (!fields.isEmpty() && fields.last().isEmpty())
-        fields.removeLast();
-    const qsizetype nameParts = fields.size() - kSettingFields;
-    if (nameParts > 1) {
-        const QString name = fields.mid(0, nameParts).join('|');
-        fields.remove(0, nameParts);
-        fields.prepend(name);
+    if (line.isEmpty())
+        return {};
+    const QStringView body = line.endsWith('|') ? QStringView(line).chopped(1) : QStringView(line);
+    // The settings are the last fields, so the line is cut from its end: a damaged line made of
+    // millions of "|" costs one pass, not a list of millions of empty fields.
+    qsizetype cut = body.size();
+    int found = 0;
+    while (found < kSettingFields && cut > 0) {
+        cut = body.lastIndexOf('|', cut - 1);
+        if (cut < 0)
+            break;
+        ++found;
     }
+    QStringList fields;
+    if (found < kSettingFields) {
+        for (const QStringView field : body.split('|'))
+            fields << field.toString();
+        return fields;
+    }
+    fields << body.left(cut).toString();
+    for (const QStringView field : body.sliced(cut + 1).split('|'))
+        fields << field.toString();
     return fields;
 }
 
@@ -156,9 +169,7 @@ void TrackMemory::store(const QString& fileName, Repair wording) {
         [&](const QString& line) { return keyOf(line).compare(key, Qt::CaseInsensitive) == 0; });
     repairMarks(wording);
     lines << record();
-    std::stable_sort(lines.begin(), lines.end(), [](const QString& a, const QString& b) {
-        return a.toLower().localeAwareCompare(b.toLower()) < 0;
-    });
+    textstore::sortIgnoringCase(lines);
     textstore::writeList(path, lines);
 }
 

@@ -44,7 +44,13 @@ Appearance::Appearance(DataFolder folder, Prompter& prompter)
 void Appearance::get_splitter() {
     const QString path = m_folder.ini(kSplitterFile);
     textstore::ensureFile(path, {QString::number(kDefaultSplit)});
-    const QStringList lines = textstore::readList(path);
+    QStringList lines;
+    try {
+        lines = textstore::readSettings(path);
+    } catch (const StoreError& e) {
+        m_prompter.message(e.message() + ". The default split is used.", "Hoedeck",
+                           Prompter::Icon::Warning);
+    }
     bool ok = false;
     const int value = lines.value(0).trimmed().toInt(&ok);
     // A damaged split is not worth a message at start-up: the caller sees the default and the
@@ -60,13 +66,29 @@ void Appearance::ColorMe() {
     const QString path = m_folder.ini(kColorFile);
     const QStringList defaults = defaultColorLines();
     textstore::ensureFile(path, defaults);
-    const QStringList lines = textstore::readList(path);
+    QStringList lines;
+    try {
+        lines = textstore::readSettings(path);
+    } catch (const StoreError& e) {
+        m_background = color::clTeal;
+        m_textColor = color::cl3DLight;
+        m_font = *fontFromText(defaults[2]);
+        m_prompter.message(e.message() + ". The default colours and font are used.", "Hoedeck",
+                           Prompter::Icon::Warning);
+        return;
+    }
 
     QStringList damaged;
+    // A damaged line is quoted only in part: the message must fit on the screen.
+    const auto quote = [&](int index) {
+        return QStringLiteral("line %1 \"%2\"")
+            .arg(index + 1)
+            .arg(textstore::excerpt(lines.value(index)));
+    };
     const auto colorLine = [&](int index, ColorValue fallback) {
         if (const auto value = colorFromText(lines.value(index)))
             return *value;
-        damaged << QStringLiteral("line %1 \"%2\"").arg(index + 1).arg(lines.value(index));
+        damaged << quote(index);
         return fallback;
     };
     m_background = colorLine(0, color::clTeal);
@@ -75,7 +97,7 @@ void Appearance::ColorMe() {
         m_font = *font;
     } else {
         m_font = *fontFromText(defaults[2]);
-        damaged << QStringLiteral("line 3 \"%1\"").arg(lines.value(2));
+        damaged << quote(2);
     }
     if (!damaged.isEmpty())
         m_prompter.message(QStringLiteral("%1 could not be read at %2; the default is used.")
@@ -99,7 +121,7 @@ void Appearance::writeColorLine(int index, const QString& text) {
     const QString path = m_folder.ini(kColorFile);
     if (!QFile::exists(path))
         return;
-    QStringList lines = textstore::readList(path);
+    QStringList lines = textstore::readSettings(path);
     while (lines.size() <= index)
         lines << defaultColorLines().value(lines.size());
     lines[index] = text;

@@ -12,7 +12,9 @@ struct IniFileEntry {
 };
 QList<IniFileEntry> editableIniFiles();
 
-// The text of an XDG desktop entry that starts the program in its own folder.
+// The text of an XDG desktop entry that starts the program in its own folder, its values
+// escaped so that each stays the one value it is. Throws StoreError for a path no entry can
+// hold (a control character; in the program's path a line break too).
 QString desktopEntryText(const QString& executable, const QString& dataFolder);
 
 // Writes "Hoedeck.desktop" into the desktop folder (replacing one that is there) and marks it

@@ -4,6 +4,12 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <numeric>
+#include <unistd.h>
+#include <vector>
 
 namespace hoedeck::textstore {
 
@@ -28,6 +34,42 @@ QString decodeCp1252(QByteArrayView bytes) {
 
 QString errorText(const QString& what, const QString& path, const QString& reason) {
     return QStringLiteral("%1 \"%2\": %3").arg(what, QFileInfo(path).absoluteFilePath(), reason);
+}
+
+[[noreturn]] void fail(const QString& what, const QString& path, const QString& reason) {
+    throw StoreError(errorText(what, path, reason).toStdString());
+}
+
+// The system's reason for a failed call, in words ("No space left on device"). Qt's own text
+// can be "Unknown error" after a short write, which tells the caller nothing.
+QString systemReason(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Qt's text for the file's failure, or the errno left by it when Qt has nothing useful to say.
+QString reasonOf(const QFileDevice& file, int error) {
+    const QString text = file.errorString();
+    if (!text.isEmpty() && text != QLatin1String("Unknown error"))
+        return text;
+    return error != 0 ? systemReason(error)
+                      : QStringLiteral("the system refused it without giving a reason");
+}
+
+// Writes every byte straight to the descriptor: nothing waits in a buffer whose failed flush
+// could go unnoticed. 0 when all went, otherwise the errno of the call that stopped it.
+int writeAll(int fd, QByteArrayView bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            return EIO;
+        done += n;
+    }
+    return 0;
 }
 
 } // namespace
@@ -85,11 +127,66 @@ QStringList splitLines(const QString& text) {
     return lines;
 }
 
+void sortIgnoringCase(QStringList& lines) {
+    if (lines.size() < 2)
+        return;
+    // Each line is lowered once, not at each of the n log n comparisons.
+    std::vector<QString> keys;
+    keys.reserve(size_t(lines.size()));
+    for (const QString& line : lines)
+        keys.push_back(line.toLower());
+    const auto before = [&](qsizetype a, qsizetype b) {
+        return keys[size_t(a)].localeAwareCompare(keys[size_t(b)]) < 0;
+    };
+    const qsizetype last = lines.size() - 1;
+    qsizetype sortedUpTo = 1;
+    while (sortedUpTo < last && !before(sortedUpTo, sortedUpTo - 1))
+        ++sortedUpTo;
+    std::vector<qsizetype> order(size_t(lines.size()));
+    std::iota(order.begin(), order.end(), 0);
+    if (sortedUpTo == last) {
+        // After the lines equal to it, as a stable sort puts it.
+        const auto at = std::upper_bound(order.begin(), order.end() - 1, last, before);
+        std::rotate(at, order.end() - 1, order.end());
+    } else {
+        std::stable_sort(order.begin(), order.end(), before);
+    }
+    QStringList sorted;
+    sorted.reserve(lines.size());
+    for (const qsizetype i : order)
+        sorted << std::move(lines[i]);
+    lines = std::move(sorted);
+}
+
+QString excerpt(const QString& text, qsizetype maxChars) {
+    qsizetype length = std::min(text.size(), maxChars);
+    // A cut between the halves of a surrogate pair would leave half a character.
+    if (length < text.size() && length > 0 && text.at(length - 1).isHighSurrogate())
+        --length;
+    QString shown = text.left(length);
+    for (QChar& c : shown)
+        if (c.category() == QChar::Other_Control)
+            c = QChar::ReplacementCharacter;
+    if (length < text.size())
+        shown += QChar(0x2026);
+    return shown;
+}
+
 QStringList readList(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw StoreError(errorText("Cannot open file", path, file.errorString()).toStdString());
     return splitLines(decode(file.readAll()));
+}
+
+QStringList readSettings(const QString& path) {
+    const qint64 size = QFileInfo(path).size();
+    if (size > kMaxSettingsBytes)
+        fail("Cannot read file", path,
+             QStringLiteral("it holds %1 MB where a settings file holds a few short lines, so it "
+                            "is damaged; it is left as it is")
+                 .arg(double(size) / (1024 * 1024), 0, 'f', 1));
+    return readList(path);
 }
 
 void writeList(const QString& path, const QStringList& lines) {
@@ -103,10 +200,37 @@ void writeList(const QString& path, const QStringList& lines) {
 
 void writeBytes(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw StoreError(errorText("Cannot create file", path, file.errorString()).toStdString());
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw StoreError(errorText("Cannot write file", path, file.errorString()).toStdString());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        fail("Cannot create file", path, reasonOf(file, 0));
+    // Every step is checked before the new file may replace the old: on a full disk a commit
+    // after a failed write would put an empty or cut file in place of a good one.
+    if (const int error = writeAll(file.handle(), bytes)) {
+        file.cancelWriting();
+        fail("Cannot write file", path, systemReason(error));
+    }
+    // Some file systems report a full disk only when the data reaches it.
+    if (::fsync(file.handle()) != 0 && errno != EINVAL && errno != EROFS) {
+        const int error = errno;
+        file.cancelWriting();
+        fail("Cannot write file", path, systemReason(error));
+    }
+    errno = 0;
+    if (!file.commit())
+        fail("Cannot write file", path, reasonOf(file, errno));
+}
+
+void appendBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        fail("Cannot add to file", path, reasonOf(file, 0));
+    const off_t before = ::lseek(file.handle(), 0, SEEK_END);
+    if (const int error = writeAll(file.handle(), bytes)) {
+        // A cut line would run into the next one appended; the file goes back to what it was.
+        if (before >= 0 && ::ftruncate(file.handle(), before) != 0)
+            fail("Cannot add to file", path,
+                 systemReason(error) + "; the last line may be incomplete");
+        fail("Cannot add to file", path, systemReason(error));
+    }
 }
 
 bool convertToUtf8(const QString& path) {

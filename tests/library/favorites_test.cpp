@@ -5,6 +5,7 @@
 #include "textstore.h"
 
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace hoedeck;
@@ -57,6 +58,52 @@ TEST_F(Favorites, NewListsAndUnsafeNames) {
     prompter.inputs = {QString("Old")};
     EXPECT_TRUE(favorites.newList());
     EXPECT_EQ(favorites.singers, QStringList({"kept.mp3"}));
+}
+
+TEST_F(Favorites, AStoredListNameThatIsAPathFallsBackToTheDefaultList) {
+    QTemporaryDir elsewhere;
+    const QString absolute = elsewhere.filePath("abs.fvt");
+    const QString longPath = QString(5000, 'x') + "/y.fvt";
+    for (const QString& stored :
+         {QStringLiteral("../../../x.fvt"), absolute, QStringLiteral("sub/list.fvt"),
+          QStringLiteral("back\\slash.fvt"), QStringLiteral("tab\there.fvt"), longPath}) {
+        SCOPED_TRACE(stored.left(80).toStdString());
+        data.write("ini/current_favorite.txt", (stored + "\r\n").toUtf8());
+        prompter.shown.clear();
+        favorites.load_current_favorites();
+        EXPECT_EQ(favorites.current(), "default.fvt");
+        ASSERT_EQ(prompter.shown.size(), 1);
+        const QString notice = prompter.shown.first();
+        EXPECT_TRUE(notice.contains("default.fvt")) << notice.toStdString();
+        EXPECT_TRUE(notice.contains(textstore::excerpt(stored))) << notice.toStdString();
+        EXPECT_LT(notice.size(), 250) << "the notice quotes the bad name briefly";
+        EXPECT_FALSE(notice.contains('\n') || notice.contains('\t')) << notice.toStdString();
+
+        // Saving goes to the default list in the data folder, never where the name pointed.
+        favorites.setSorted(false, false);
+        EXPECT_TRUE(favorites.drop(false, {"kept.mp3"}, -1));
+        EXPECT_TRUE(textstore::readList(data.path("favorites/default.fvt")).contains("kept.mp3"));
+        EXPECT_FALSE(QFileInfo::exists(absolute));
+        EXPECT_FALSE(QFileInfo::exists(data.path("favorites/sub")));
+        EXPECT_FALSE(QFileInfo::exists(data.path("favorites/../../../x.fvt")));
+        // The file keeps what it held until the caller chooses a list: nothing is lost.
+        EXPECT_EQ(data.bytes("ini/current_favorite.txt"), (stored + "\r\n").toUtf8());
+    }
+
+    // A typed name meets the same check.
+    prompter.inputs = {QString("tab\there")};
+    EXPECT_FALSE(favorites.newList());
+    EXPECT_TRUE(prompter.shown.last().contains("control characters"))
+        << prompter.shown.last().toStdString();
+
+    // A good stored name still loads without a word.
+    data.write("favorites/Friday.fvt", "f.mp3\r\n");
+    data.write("ini/current_favorite.txt", "Friday.fvt\r\n");
+    prompter.shown.clear();
+    favorites.load_current_favorites();
+    EXPECT_EQ(favorites.current(), "Friday.fvt");
+    EXPECT_EQ(favorites.singers, QStringList({"f.mp3"}));
+    EXPECT_TRUE(prompter.shown.isEmpty());
 }
 
 TEST_F(Favorites, DropsInsertMoveAndAsk) {

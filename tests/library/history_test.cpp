@@ -1,3 +1,4 @@
+#include "filesizelimit.h"
 #include "playhistory.h"
 #include "qtprinters.h"
 #include "songlog.h"
@@ -99,4 +100,17 @@ TEST(SongLog, AnOlderWindows1252LogBecomesUtf8BeforeTheFirstAppend) {
                                             "3/15/2024 7:30:12 PM"}));
     EXPECT_EQ(*log.read(zoe), QStringList({zoe + " log:", at, "3/16/2024 8:00:00 PM"}));
     EXPECT_EQ(QDir(data.path("ini")).entryList(QDir::Files), QStringList({"log.txt"}));
+}
+
+TEST(SongLog, AnOpeningThatCannotBeLoggedIsReportedAndCutsNoLine) {
+    TempDataFolder data;
+    const QByteArray old = "Song.mp3|9.12.26 19:00:00\r\n";
+    data.write("ini/log.txt", old);
+    const QString message = hoedeck::testing::underFileSizeLimit(old.size() + 4, [&] {
+        SongLog log(data.folder());
+        log.build_log("A Much Longer Song Name.mp3");
+    });
+    EXPECT_EQ(data.bytes("ini/log.txt"), old);
+    EXPECT_TRUE(message.contains("log.txt")) << message.toStdString();
+    EXPECT_TRUE(message.contains("File too large")) << message.toStdString();
 }

@@ -111,3 +111,17 @@ TEST(EqPresets, TheDefaultSettingAppliesAndADamagedOneDoesNot) {
     r.presets.use_default_EQ();
     EXPECT_EQ(r.effects.bars, (std::array<int, 3>{10, 10, 10}));
 }
+
+TEST(EqPresets, PresetLinesReadTheirFirstFourFieldsOnly) {
+    const auto line = EqPresets::parseLine("Loud|3| -2 |7|extra");
+    ASSERT_TRUE(line.has_value());
+    EXPECT_EQ(line->name, "Loud");
+    EXPECT_EQ(line->gains, (EqPresets::Gains{3, -2, 7}));
+    EXPECT_FALSE(EqPresets::parseLine("Short|1|2").has_value());
+    EXPECT_FALSE(EqPresets::parseLine("Bad|1|x|2").has_value());
+    // Damage of millions of bars is a damaged line, not millions of fields.
+    EXPECT_FALSE(EqPresets::parseLine(QString(5'000'000, '|')).has_value());
+    const auto tail = EqPresets::parseLine("Long|1|2|3" + QString(5'000'000, '|'));
+    ASSERT_TRUE(tail.has_value());
+    EXPECT_EQ(tail->gains, (EqPresets::Gains{1, 2, 3}));
+}

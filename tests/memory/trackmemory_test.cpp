@@ -133,6 +133,42 @@ TEST(TrackMemory, AThousandRecordsStayInOrder) {
     EXPECT_TRUE(lines[777].startsWith("song 0777.mp3|1|2|27|"));
 }
 
+// A memory a caller has grown over years, and damage no caller makes: both are read in one pass.
+TEST(TrackMemory, AHugeMemoryAndAHugeDamagedLineAreRead) {
+    MemoryRig r;
+    // About 20 MB of records, kept in order, as the stores leave the file.
+    QByteArray content;
+    const int records = 200000;
+    const QByteArray padding(60, 'x');
+    for (int i = 0; i < records; ++i)
+        content += QStringLiteral("Song %1 ").arg(i, 6, 10, QLatin1Char('0')).toUtf8() + padding +
+                   QStringLiteral(".mp3|1|2|%1|0|10|10|10|0|100|1\r\n").arg(i % 50).toUtf8();
+    ASSERT_GT(content.size(), 20'000'000);
+    r.data.write("ini/memorize.txt", content);
+    const QString song = "song 123456 " + QString(padding) + ".mp3";
+    r.player.current_song = song;
+    r.memory.check_for_memorized_trackmarks();
+    EXPECT_EQ(r.effects.tbTempo, 123456 % 50);
+    r.effects.setTempo(3);
+    r.memory.memorizeClick();
+    const QStringList lines = r.lines("memorize.txt");
+    ASSERT_EQ(lines.size(), records);
+    EXPECT_TRUE(lines[123456].startsWith(song + "|1|2|3|")) << lines[123456].toStdString();
+    EXPECT_TRUE(lines[123455].startsWith("Song 123455 "));
+    EXPECT_TRUE(lines[123457].startsWith("Song 123457 "));
+
+    // A line of millions of bars: the name is everything before the last ten fields.
+    const QString bars(5'000'000, '|');
+    const QStringList fields = TrackMemory::splitRecord("a" + bars + "|1|2|3|4|5|6|7|8|9|10|");
+    ASSERT_EQ(fields.size(), 11);
+    EXPECT_EQ(fields[0], "a" + bars);
+    EXPECT_EQ(fields[10], "10");
+    EXPECT_EQ(TrackMemory::splitRecord(bars).size(), 11);
+    EXPECT_EQ(TrackMemory::splitRecord("a|b|"), QStringList({"a", "b"}));
+    EXPECT_EQ(TrackMemory::splitRecord("|"), QStringList({""}));
+    EXPECT_TRUE(TrackMemory::splitRecord("").isEmpty());
+}
+
 TEST(TrackMemory, TheStoresRepairMarksAndNeedASong) {
     MemoryRig r;
     r.player.current_song = Player::kNone;

@@ -4,7 +4,9 @@
 #include "tempdatafolder.h"
 #include "textstore.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QMap>
 #include <gtest/gtest.h>
 
 using namespace hoedeck;
@@ -81,6 +83,37 @@ TEST(Appearance, ColoursDefaultsDamageAndRestore) {
     EXPECT_EQ(textstore::readList(data.path("ini/color.txt")).value(0), "clTeal");
 }
 
+TEST(Appearance, AHugeDamagedColourFileGivesAShortMessage) {
+    TempDataFolder data;
+    ScriptedPrompter prompter;
+    Appearance appearance(data.folder(), prompter);
+
+    // Over the settings size: refused whole, defaults used, the file left for the caller.
+    const QByteArray huge = "clNavy\r\n" + QByteArray(10 * 1024 * 1024, '7') + "\r\n";
+    data.write("ini/color.txt", huge);
+    appearance.ColorMe();
+    EXPECT_EQ(appearance.background(), color::clTeal);
+    EXPECT_EQ(appearance.textColor(), color::cl3DLight);
+    EXPECT_EQ(appearance.font().name, "Arial");
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_LT(prompter.shown[0].size(), 400) << prompter.shown[0].toStdString();
+    EXPECT_TRUE(prompter.shown[0].contains("color.txt")) << prompter.shown[0].toStdString();
+    EXPECT_TRUE(prompter.shown[0].contains("MB")) << prompter.shown[0].toStdString();
+    EXPECT_EQ(data.bytes("ini/color.txt").size(), huge.size());
+
+    // A long damaged line in a file of sound size is quoted only in part, on one line.
+    data.write("ini/color.txt", "clNavy\r\n" + QByteArray(100000, 'z') + "\r\n\"Arial\", x\x01");
+    prompter.shown.clear();
+    appearance.ColorMe();
+    EXPECT_EQ(appearance.background(), 0x800000u);
+    ASSERT_EQ(prompter.shown.size(), 1);
+    const QString message = prompter.shown[0];
+    EXPECT_LT(message.size(), 400) << message.toStdString();
+    EXPECT_TRUE(message.contains("line 2 \"" + QString(60, 'z') + QChar(0x2026) + "\""))
+        << message.toStdString();
+    EXPECT_TRUE(message.contains("line 3 \"\"Arial\", x\uFFFD\"")) << message.toStdString();
+}
+
 TEST(DesktopLink, WritesAnExecutableEntryAndReplacesAnOldOne) {
     TempDataFolder data;
     const QString desktop = data.path("Desktop Folder");
@@ -89,11 +122,100 @@ TEST(DesktopLink, WritesAnExecutableEntryAndReplacesAnOldOne) {
     EXPECT_EQ(written, desktop + "/Hoedeck.desktop");
     const QByteArray entry = data.bytes("Desktop Folder/Hoedeck.desktop");
     EXPECT_TRUE(entry.startsWith("[Desktop Entry]\n"));
-    EXPECT_TRUE(entry.contains("\nExec=\"/opt/Hoedeck \\$1/hoedeck\"\n")) << entry.toStdString();
+    // "\$" inside the quotes, its backslash doubled as every backslash of a string value is.
+    EXPECT_TRUE(entry.contains("\nExec=\"/opt/Hoedeck \\\\$1/hoedeck\"\n")) << entry.toStdString();
     EXPECT_TRUE(entry.contains("\nPath=/opt/Hoedeck $1/\n"));
     EXPECT_FALSE(entry.contains('\r'));
     EXPECT_TRUE(QFileInfo(written).isExecutable());
 
     putLinkOnDesktop("/usr/local/hoedeck", "/usr/local/", desktop);
-    EXPECT_TRUE(data.bytes("Desktop Folder/Hoedeck.desktop").contains("Exec=\"/usr/local/hoedeck\""));
+    EXPECT_TRUE(
+        data.bytes("Desktop Folder/Hoedeck.desktop").contains("Exec=\"/usr/local/hoedeck\""));
+}
+
+namespace {
+// Reads a value back as a desktop does: the string escapes first, then, for Exec, the one
+// quoted argument with its own escapes and "%%".
+QString unescapeValue(const QString& value) {
+    QString out;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\' || i + 1 == value.size()) {
+            out += value[i];
+            continue;
+        }
+        const QChar next = value[++i];
+        out += next == 'n'   ? QChar('\n')
+               : next == 't' ? QChar('\t')
+               : next == 'r' ? QChar('\r')
+               : next == 's' ? QChar(' ')
+                             : next;
+    }
+    return out;
+}
+
+QString execArgument(const QString& value) {
+    const QString quoted = unescapeValue(value);
+    if (!quoted.startsWith('"') || !quoted.endsWith('"') || quoted.size() < 2)
+        return "not one quoted argument: " + quoted;
+    QString out;
+    for (qsizetype i = 1; i + 1 < quoted.size(); ++i) {
+        const QChar c = quoted[i];
+        if (c == '\\' && QStringLiteral("\"`$\\").contains(quoted[i + 1]))
+            out += quoted[++i];
+        else if (c == '%' && quoted[i + 1] == '%')
+            out += quoted[++i];
+        else if (c == '"' || c == '`' || c == '$' || c == '\\' || c == '%')
+            return "unescaped " + QString(c) + " in " + quoted;
+        else
+            out += c;
+    }
+    return out;
+}
+
+QMap<QString, QString> entryKeys(const QByteArray& entry) {
+    QMap<QString, QString> keys;
+    for (const QString& line : QString::fromUtf8(entry).split('\n', Qt::SkipEmptyParts)) {
+        if (line.startsWith('['))
+            continue;
+        const qsizetype eq = line.indexOf('=');
+        keys.insert(line.left(eq), keys.contains(line.left(eq)) ? "<twice>" : line.mid(eq + 1));
+    }
+    return keys;
+}
+} // namespace
+
+TEST(DesktopLink, FolderNamesWithLineBreaksAndQuotesStayOneValue) {
+    TempDataFolder data;
+    const QString desktop = data.path("Desktop");
+    // A real folder whose name holds a line break that would start an Exec line of its own.
+    const QString hostile = data.path("Calls \"Live\"\nExec=rm -rf ~\t100% `x` $HOME \\ end");
+    ASSERT_TRUE(QDir().mkpath(hostile));
+
+    putLinkOnDesktop("/opt/Say \"Hi\" `x` $HOME 100% back\\slash/hoedeck", hostile, desktop);
+    const QByteArray entry = data.bytes("Desktop/Hoedeck.desktop");
+    const QMap<QString, QString> keys = entryKeys(entry);
+    EXPECT_EQ(keys.keys(),
+              QStringList({"Categories", "Comment", "Exec", "Name", "Path", "Terminal", "Type"}))
+        << entry.toStdString();
+    EXPECT_EQ(unescapeValue(keys.value("Path")), hostile) << entry.toStdString();
+    EXPECT_TRUE(QFileInfo(unescapeValue(keys.value("Path"))).isDir());
+    EXPECT_EQ(execArgument(keys.value("Exec")),
+              "/opt/Say \"Hi\" `x` $HOME 100% back\\slash/hoedeck")
+        << entry.toStdString();
+
+    // A program path with a line break, or any path with another control character, cannot be
+    // written: the message says why, and the entry already there stays.
+    const QString badProgram = hostile + "/hoedeck";
+    for (const auto& [program, folder] :
+         {std::pair{badProgram, data.path("")}, std::pair{QString("/opt/a\x01b"), data.path("")},
+          std::pair{QString("/opt/hoedeck"), QString("/opt/bell\x07")}}) {
+        try {
+            putLinkOnDesktop(program, folder, desktop);
+            ADD_FAILURE() << "no entry can hold " << program.toStdString() << folder.toStdString();
+        } catch (const StoreError& e) {
+            EXPECT_TRUE(e.message().contains("control character")) << e.what();
+            EXPECT_FALSE(e.message().contains('\n')) << e.what();
+        }
+        EXPECT_EQ(data.bytes("Desktop/Hoedeck.desktop"), entry);
+    }
 }

@@ -1,13 +1,16 @@
+#include "filesizelimit.h"
 #include "tempdatafolder.h"
 #include "textstore.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace hoedeck;
 using hoedeck::testing::TempDataFolder;
+using hoedeck::testing::underFileSizeLimit;
 
 TEST(TextStore, WritesCrLfAndReadsEveryLineEnding) {
     TempDataFolder data;
@@ -97,4 +100,102 @@ TEST(TextStore, DecidesTheEncodingOfEachLine) {
     EXPECT_FALSE(textstore::convertToUtf8(data.path("ini/missing.txt")));
     EXPECT_FALSE(QFileInfo::exists(data.path("ini/missing.txt")));
     EXPECT_EQ(QDir(data.path("ini")).entryList(QDir::Files), QStringList({"mixed.txt"}));
+}
+
+TEST(TextStore, SortsIgnoringCaseAsAStableSortWould) {
+    const auto reference = [](QStringList lines) {
+        std::stable_sort(lines.begin(), lines.end(), [](const QString& a, const QString& b) {
+            return a.toLower().localeAwareCompare(b.toLower()) < 0;
+        });
+        return lines;
+    };
+    // In order with one line added at the end (before, among equals, after all), out of order,
+    // and the small cases.
+    const QList<QStringList> cases{
+        {"apple", "Banana", "cherry", "banana"},
+        {"apple", "Banana", "cherry", "APPLE"},
+        {"apple", "Banana", "cherry", "zebra"},
+        {"apple", "Banana", "cherry", "0"},
+        {"c", "B", "a", "b", "A"},
+        {"b", "a"},
+        {"a", "b"},
+        {"one"},
+        {},
+    };
+    for (const QStringList& lines : cases) {
+        QStringList sorted = lines;
+        textstore::sortIgnoringCase(sorted);
+        EXPECT_EQ(sorted, reference(lines)) << lines.join(',').toStdString();
+    }
+}
+
+TEST(TextStore, QuotesAnExcerptAndRefusesAHugeSettingsFile) {
+    EXPECT_EQ(textstore::excerpt("short"), "short");
+    EXPECT_EQ(textstore::excerpt(QString(61, 'a')), QString(60, 'a') + QChar(0x2026));
+    EXPECT_EQ(textstore::excerpt("a\nb\tc"), "a\uFFFDb\uFFFDc");
+    // A character outside the basic plane is not cut in half.
+    const QString clef = QString(59, 'a') + QString::fromUtf8("\U0001D11E") + "b";
+    EXPECT_EQ(textstore::excerpt(clef), QString(59, 'a') + QChar(0x2026));
+
+    TempDataFolder data;
+    data.write("ini/small.txt", "40\r\n");
+    EXPECT_EQ(textstore::readSettings(data.path("ini/small.txt")), QStringList({"40"}));
+    data.write("ini/big.txt", QByteArray(textstore::kMaxSettingsBytes + 1, 'x'));
+    try {
+        textstore::readSettings(data.path("ini/big.txt"));
+        FAIL() << "a settings file of megabytes is damage";
+    } catch (const StoreError& e) {
+        EXPECT_TRUE(e.message().contains("big.txt")) << e.what();
+        EXPECT_LT(e.message().size(), 300) << e.what();
+    }
+    // Lists have no such bound.
+    EXPECT_EQ(textstore::readList(data.path("ini/big.txt")).value(0).size(),
+              textstore::kMaxSettingsBytes + 1);
+}
+
+// A disk that fills up mid-write: the child may write only a few bytes, as a full disk lets it.
+TEST(TextStoreOnAFullDisk, TheOldFileStaysAndTheMessageSaysWhy) {
+    TempDataFolder data;
+    const QString path = data.path("ini/memorize.txt");
+    const QByteArray old = "song one|12\r\nsong two|34\r\n";
+    data.write("ini/memorize.txt", old);
+
+    // A small replacement that a buffered write would have lost in a failed flush, and a large
+    // one that stops part way.
+    for (const qsizetype lines : {3, 5000}) {
+        SCOPED_TRACE(lines);
+        const QString message = underFileSizeLimit(8, [&] {
+            textstore::writeList(path, QStringList(lines, QStringLiteral("a longer song|56")));
+        });
+        EXPECT_EQ(data.bytes("ini/memorize.txt"), old);
+        EXPECT_TRUE(message.contains(QFileInfo(path).absoluteFilePath())) << message.toStdString();
+        EXPECT_TRUE(message.contains("File too large")) << message.toStdString();
+        EXPECT_FALSE(message.contains("Unknown error")) << message.toStdString();
+        // No work file is left behind.
+        EXPECT_EQ(QDir(data.path("ini")).entryList(QDir::Files), QStringList({"memorize.txt"}));
+    }
+
+    // Within the limit the same write goes through.
+    EXPECT_EQ(underFileSizeLimit(1 << 20, [&] { textstore::writeList(path, {"new"}); }),
+              "no error");
+    EXPECT_EQ(data.bytes("ini/memorize.txt"), QByteArray("new\r\n"));
+}
+
+TEST(TextStoreOnAFullDisk, AnAppendThatDoesNotFitLeavesNoHalfLine) {
+    TempDataFolder data;
+    const QString path = data.path("ini/log.txt");
+    const QByteArray old = "first|9.12.26 19:00:00\r\n";
+    data.write("ini/log.txt", old);
+
+    const QString message = underFileSizeLimit(old.size() + 5, [&] {
+        textstore::appendBytes(path, "a song that does not fit|9.12.26 19:01:00\r\n");
+    });
+    EXPECT_EQ(data.bytes("ini/log.txt"), old);
+    EXPECT_TRUE(message.contains(QFileInfo(path).absoluteFilePath())) << message.toStdString();
+    EXPECT_TRUE(message.contains("File too large")) << message.toStdString();
+
+    textstore::appendBytes(path, "second\r\n");
+    textstore::appendBytes(data.path("ini/new.txt"), "made\r\n");
+    EXPECT_EQ(data.bytes("ini/log.txt"), old + "second\r\n");
+    EXPECT_EQ(data.bytes("ini/new.txt"), QByteArray("made\r\n"));
 }
