@@ -1,5 +1,9 @@
 #include "textstore.h"
 
+#include <QDir>
+
+#include <QTemporaryFile>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -245,6 +249,21 @@ bool convertToUtf8(const QString& path) {
         return false;
     writeBytes(path, decode(bytes).toUtf8());
     return true;
+}
+
+QString writeProblem(const QString& folder) {
+    const QFileInfo info(folder);
+    if (!info.exists())
+        return QStringLiteral("the folder does not exist");
+    if (!info.isDir())
+        return QStringLiteral("it is not a folder");
+    // Trying is the only sure test: permissions, a read-only mount and a full disk all show.
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".hoedeck-write-XXXXXX")));
+    if (!probe.open())
+        return probe.errorString();
+    if (probe.write("x", 1) != 1 || !probe.flush())
+        return probe.errorString();
+    return QString();
 }
 
 void ensureFile(const QString& path, const QStringList& defaults) {

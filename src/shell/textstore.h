@@ -59,6 +59,9 @@ void sortIgnoringCase(QStringList& lines);
 // a message taller than the screen hides its own buttons.
 QString excerpt(const QString& text, qsizetype maxChars = 60);
 
+// Why no file can be written in the folder, in words; empty when one can.
+QString writeProblem(const QString& folder);
+
 // Decoding and splitting, exposed for the few places that receive file content another way.
 // decode() keeps the line breaks; decodeLine() decides for the bytes of one line.
 QString decode(const QByteArray& bytes);

@@ -47,6 +47,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QProcess>
+#include <QScopedValueRollback>
 #include <QSlider>
 #include <QStandardPaths>
 #include <QTime>
@@ -377,34 +378,41 @@ void MainWindow::guarded(const std::function<void()>& command) {
 }
 
 void MainWindow::FormCreate() {
-    bool audioStarted = false;
-    guarded([&] {
-        // Numbers in files and edits use '.' whatever the desktop's language.
-        QLocale::setDefault(QLocale::c());
+    // Numbers in files and edits use '.' whatever the desktop's language.
+    QLocale::setDefault(QLocale::c());
+    // A folder that cannot be written is said once; what each step then fails to create
+    // follows from it and is not said again.
+    const QString unwritable = textstore::writeProblem(m_folder.path("ini"));
+    if (!unwritable.isEmpty())
+        m_prompter.message(QStringLiteral("Hoedeck cannot save settings in %1: %2; changes made "
+                                          "now will not be kept.")
+                               .arg(QDir::toNativeSeparators(m_folder.path("ini")), unwritable),
+                           "Hoedeck", Prompter::Icon::Warning);
+    // Each file loads on its own: one that cannot be read gets its message and the rest load,
+    // so a damaged split never costs the caller the favourites.
+    const QScopedValueRollback quiet(fileMessagesToStderr(), !unwritable.isEmpty());
+    guarded([this] {
         m_appearance.get_splitter();
         m_trSplitscreen->setValue(m_appearance.split());
-        m_outputView->restoreChoice();
-        Start_BASS();
-        audioStarted = true;
-        m_appearance.ColorMe();
+    });
+    guarded([this] { m_outputView->restoreChoice(); });
+    Start_BASS();
+    guarded([this] { m_appearance.ColorMe(); });
+    guarded([this] {
         m_musicFolders->load_favorite_subdirectories();
         m_musicBrowser->showFavoriteFolders();
-        m_eqPresets->load_user_EQ_presets();
-        scale_the_screen();
-        m_favorites->load_current_favorites();
-        m_musicFolders->load_subdirectories();
-        m_musicBrowser->goToFolder(m_musicFolders->browserFolder());
-        m_favorites->history.load_history_color();
-        m_favorites->Sorted_Checked();
-        showFavorites();
-        cueFirstSongs();
-        for (QListWidget* list : {m_fileList, m_favoritePatter, m_favoriteSingers})
-            list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     });
-    // A settings file that cannot be read ends the loading above, but a caller still needs
-    // the sound and a window laid out with the defaults.
-    if (!audioStarted)
-        Start_BASS();
+    guarded([this] { m_eqPresets->load_user_EQ_presets(); });
+    scale_the_screen();
+    guarded([this] { m_favorites->load_current_favorites(); });
+    guarded([this] { m_musicFolders->load_subdirectories(); });
+    guarded([this] { m_musicBrowser->goToFolder(m_musicFolders->browserFolder()); });
+    guarded([this] { m_favorites->history.load_history_color(); });
+    guarded([this] { m_favorites->Sorted_Checked(); });
+    guarded([this] { showFavorites(); });
+    cueFirstSongs();
+    for (QListWidget* list : {m_fileList, m_favoritePatter, m_favoriteSingers})
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     set_panels();
 }
 

@@ -8,6 +8,7 @@
 #include "waiting.h"
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
@@ -61,8 +62,11 @@ TEST(MainWindow, MissingIniFolderShowsOneErrorAndStillRuns) {
     AudioEngine engine(AudioEngine::Output::Offline);
     MainWindow window(data.folder(), prompter, engine);
     window.FormCreate();
-    ASSERT_EQ(prompter.shown.size(), 1);
-    EXPECT_TRUE(prompter.shown[0].contains("splitter.txt")) << prompter.shown[0].toStdString();
+    // Said once, in words; what each file then fails to create follows from it.
+    ASSERT_EQ(prompter.shown.size(), 1) << prompter.shown.join('\n').toStdString();
+    EXPECT_TRUE(prompter.shown[0].startsWith("Hoedeck cannot save settings in "))
+        << prompter.shown[0].toStdString();
+    EXPECT_TRUE(prompter.shown[0].endsWith("changes made now will not be kept."));
     // The rest of the loading was skipped, but the sound was opened all the same.
     EXPECT_FALSE(engine.start());
     EXPECT_EQ(engine.errorGetCode(), AudioError::Already);
@@ -79,6 +83,21 @@ TEST(MainWindow, MissingIniFolderShowsOneErrorAndStillRuns) {
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(prompter.shown.size(), 1) << prompter.shown.join('\n').toStdString();
     EXPECT_NE(said.find("splitter.txt"), std::string::npos) << said;
+}
+
+TEST(MainWindow, OneUnreadableSettingsFileLeavesTheRestLoaded) {
+    TempDataFolder data;
+    data.write("favorites/default.fvt.ptr", "Demo Patter.mp3\r\n");
+    QDir().mkpath(data.path("ini/splitter.txt")); // a folder where the split should be
+    ScriptedPrompter prompter;
+    AudioEngine engine(AudioEngine::Output::Offline);
+    MainWindow window(data.folder(), prompter, engine);
+    window.FormCreate();
+    ASSERT_EQ(prompter.shown.size(), 1) << prompter.shown.join('\n').toStdString();
+    EXPECT_TRUE(prompter.shown[0].contains("splitter.txt"));
+    // Everything after it loaded: the colours, the list and its cue.
+    EXPECT_EQ(textstore::readList(data.path("ini/color.txt")).value(0), "clTeal");
+    EXPECT_EQ(labelText(window, "lbCuedPatter"), "Demo Patter.mp3");
 }
 
 TEST(MainWindow, FirstSongsOfTheListAreCuedAtStart) {
