@@ -230,8 +230,29 @@ void FavoritesLists::place(QStringList& list, bool sorted, const QString& song, 
         list.move(present(), std::min(at, int(list.size()) - 1));
 }
 
+QStringList FavoritesLists::storable(const QStringList& names) {
+    // A list holds one name a line: a name with a line break (or another control character)
+    // would be cut in two when the list is read again.
+    QStringList kept, refused;
+    for (const QString& name : names) {
+        const bool control = std::any_of(
+            name.begin(), name.end(), [](QChar c) { return c.category() == QChar::Other_Control; });
+        (control ? refused : kept) << name;
+    }
+    if (!refused.isEmpty())
+        m_prompter.message(
+            QStringLiteral("\"%1\" cannot be kept in a favorites list: its name holds a line "
+                           "break or another control character. Rename the file first.")
+                .arg(textstore::excerpt(QString(refused.first()).replace(QChar('\n'), ' '))),
+            "Hoedeck", Prompter::Icon::Warning);
+    return kept;
+}
+
 std::optional<int> FavoritesLists::drop(bool patterList, QStringList songs, int row,
                                         bool withinList) {
+    songs = storable(songs);
+    if (songs.isEmpty())
+        return std::nullopt;
     if (withinList && songs.size() > 1)
         songs = songs.mid(0, 1);
     const bool sorted = patterList ? sortedPatter : sortedSinger;
@@ -254,7 +275,15 @@ std::optional<int> FavoritesLists::drop(bool patterList, QStringList songs, int 
     return top;
 }
 
-QString FavoritesLists::shellDrop(bool patterList, const QStringList& paths, int row) {
+QString FavoritesLists::shellDrop(bool patterList, const QStringList& dropped, int row) {
+    QStringList names;
+    for (const QString& file : dropped)
+        names << QFileInfo(file).fileName();
+    const QStringList kept = storable(names);
+    QStringList paths;
+    for (const QString& file : dropped)
+        if (kept.contains(QFileInfo(file).fileName()))
+            paths << file;
     const bool sorted = patterList ? sortedPatter : sortedSinger;
     QStringList& list = half(patterList);
     for (const QString& file : paths)

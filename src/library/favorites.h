@@ -66,6 +66,8 @@ public:
     QString path(const QString& fileName) const;
 
 private:
+    // The names a list can hold; the others are refused with one message.
+    QStringList storable(const QStringList& names);
     QStringList& half(bool patterList) { return patterList ? patter : singers; }
     void writeSorted();
     // A list name a caller typed: refused when it would leave the favourites folder.

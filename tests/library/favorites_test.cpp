@@ -207,3 +207,16 @@ TEST_F(Favorites, ShellDropsAndTheHandMadeOrder) {
     favorites.setSorted(true, false);
     EXPECT_EQ(favorites.patter, QStringList({"a.mp3", "b.mp3", "c.mp3", "d.mp3"}));
 }
+
+TEST_F(Favorites, ANameWithALineBreakIsRefusedAndTheRestGoIn) {
+    favorites.setSorted(true, false);
+    favorites.shellDrop(true, {"/x/Two\nLines.mp3", "/x/Good.mp3"}, -1);
+    EXPECT_EQ(favorites.patter, QStringList({"Good.mp3"}));
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_TRUE(prompter.shown[0].contains("cannot be kept in a favorites list"));
+    EXPECT_FALSE(prompter.shown[0].contains('\n')); // quoted on one line
+    favorites.drop(true, {"Tab\there.mp3"}, -1);
+    EXPECT_EQ(favorites.patter, QStringList({"Good.mp3"}));
+    // The file holds one name a line, so it reads back as it was.
+    EXPECT_EQ(data.bytes("favorites/default.fvt.ptr"), QByteArray("Good.mp3\r\n"));
+}
