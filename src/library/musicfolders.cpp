@@ -7,7 +7,9 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <algorithm>
+#include <dirent.h>
 
 namespace hoedeck {
 
@@ -82,6 +84,30 @@ QStringList MusicFolders::songFiles(const QString& folder) {
     dir.setFilter(QDir::Files | QDir::Readable);
     dir.setSorting(QDir::Name | QDir::IgnoreCase);
     return dir.entryList();
+}
+
+QStringList MusicFolders::songsWithUndecodableNames(const QString& folder) {
+    // The system hands names as bytes; one that is not UTF-8 cannot be turned into text and
+    // back, so the folder listing leaves it out without a word.
+    QStringList found;
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return found;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArrayView name(entry->d_name);
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = utf8.decode(name);
+        if (!utf8.hasError())
+            continue;
+        const QString shown = QString::fromLatin1(name.data(), name.size());
+        for (const QString& pattern : songPatterns())
+            if (shown.endsWith(pattern.mid(1), Qt::CaseInsensitive)) {
+                found << shown;
+                break;
+            }
+    }
+    ::closedir(dir);
+    return found;
 }
 
 bool MusicFolders::add_to_favorite_folders(const QString& folder) {

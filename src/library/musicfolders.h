@@ -35,6 +35,9 @@ public:
     static QString existingFolderOrParent(const QString& folder);
 
     // The song files of a folder, sorted by name without regard to case.
+    // Song files whose names are not UTF-8: the listing cannot show them. Shown here with
+    // each byte as a Latin-1 character, for a message.
+    static QStringList songsWithUndecodableNames(const QString& folder);
     static QStringList songFiles(const QString& folder);
 
     const QStringList& favoriteFolders() const { return m_favorites; }

@@ -142,6 +142,22 @@ void MusicBrowser::refresh() {
     showFiles();
 }
 
+void MusicBrowser::reportUnlistable(const QString& folder) {
+    // Said once per folder and run: the folder is shown again at every change in it.
+    if (m_reportedFolders.contains(folder))
+        return;
+    const QStringList hidden = MusicFolders::songsWithUndecodableNames(folder);
+    if (hidden.isEmpty())
+        return;
+    m_reportedFolders.insert(folder);
+    m_prompter.message(QStringLiteral("%1 song file(s) in %2 have names that are not UTF-8, so "
+                                      "they cannot be listed or played (for example \"%3\"). "
+                                      "Rename them to use them.")
+                           .arg(hidden.size())
+                           .arg(QDir::toNativeSeparators(folder), hidden.first()),
+                       "Hoedeck", Prompter::Icon::Warning);
+}
+
 void MusicBrowser::showFiles() {
     const QString folder = m_folders.browserFolder();
     const QString selected = m_files->currentItem() ? m_files->currentItem()->text() : QString();
@@ -153,6 +169,7 @@ void MusicBrowser::showFiles() {
     if (!selected.isEmpty() && !keep.isEmpty())
         m_files->setCurrentItem(keep.first(), QItemSelectionModel::NoUpdate);
     m_filesCaption->setText(QStringLiteral("mp3Files: %1").arg(songs.size()));
+    reportUnlistable(folder);
 
     m_folderInView = false;
     showFolderInTree();

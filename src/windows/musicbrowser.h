@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSet>
 #include <functional>
 
 class QComboBox;
@@ -70,6 +71,7 @@ protected:
 private:
     void fillDrives();
     void showFiles();
+    void reportUnlistable(const QString& folder);
     void watchFolder();
     void favoritesReordered();
 
@@ -86,6 +88,7 @@ private:
     QString m_archiveFolder;
     QTimer* m_treeSettle;
     bool m_folderInView = false;
+    QSet<QString> m_reportedFolders;
 };
 
 } // namespace hoedeck

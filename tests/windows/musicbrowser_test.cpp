@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 using namespace hoedeck;
@@ -107,4 +108,21 @@ TEST(MusicBrowser, FavouriteFolderCommands) {
     b.browser.deleteSelectedFavorite(false);
     EXPECT_EQ(b.folders.favoriteFolders(), QStringList({QDir::cleanPath(b.data.path("songs"))}));
     EXPECT_EQ(b.browser.lbFavorite_mp3_folders()->count(), 1);
+}
+
+TEST(MusicBrowser, SongsWhoseNamesAreNotUtf8AreReportedOnceNotLeftOutSilently) {
+    Browser b;
+    // Written by an older system in Latin-1: "Café.mp3" with a bare 0xE9 byte.
+    const QByteArray raw = QFile::encodeName(b.data.path("songs/")) + "Caf\xe9.mp3";
+    FILE* made = std::fopen(raw.constData(), "wb");
+    ASSERT_NE(made, nullptr);
+    std::fclose(made);
+    b.prompter.shown.clear();
+    b.browser.refresh();
+    ASSERT_EQ(b.prompter.shown.size(), 1);
+    EXPECT_TRUE(b.prompter.shown[0].startsWith("1 song file(s) in "));
+    EXPECT_TRUE(b.prompter.shown[0].contains(QString::fromLatin1("Caf\xe9.mp3")));
+    b.browser.refresh(); // the folder shown again: not said again
+    EXPECT_EQ(b.prompter.shown.size(), 1);
+    EXPECT_EQ(b.browser.FileListBox1()->count(), 3); // the others are listed as ever
 }
