@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+namespace {
+int testOne(const std::uint8_t* data, std::size_t size) {
     const QStringList lines = textstore::splitLines(textstore::decode(fuzz::bytesOf(data, size)));
     for (const QString& line : lines) {
         if (const auto color = colorFromText(line)) {
@@ -30,4 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     return 0;
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    return fuzz::guarded([&] { return testOne(data, size); });
 }

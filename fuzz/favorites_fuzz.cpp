@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+namespace {
+int testOne(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes = fuzz::bytesOf(data, size);
     workspace->reset();
     const QString name = textstore::splitLines(textstore::decode(bytes)).value(0);
@@ -57,4 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(textstore::readList(workspace->path("ini/current_favorite.txt")).value(0) == list,
                 "the pointer written does not name the list");
     return 0;
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    return fuzz::guarded([&] { return testOne(data, size); });
 }

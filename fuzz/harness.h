@@ -4,6 +4,7 @@
 // checks that stop the run with a report the way a crash does.
 
 #include "datafolder.h"
+#include "textstore.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -21,8 +22,7 @@ namespace hoedeck::fuzz {
 // temporary one per input) so that a run stays fast and leaves nothing behind but one folder.
 class Workspace {
 public:
-    explicit Workspace(const QString& name)
-        : m_root(QDir::tempPath() + "/hoedeck-fuzz/" + name + "/") {
+    explicit Workspace(const QString& name) : m_root(base() + "/hoedeck-fuzz/" + name + "/") {
         reset();
     }
     DataFolder folder() const { return DataFolder(m_root); }
@@ -44,6 +44,14 @@ public:
     }
 
 private:
+    // The store makes every write durable, which on a disk costs milliseconds a file; in memory
+    // (/dev/shm) a run tries a hundred times more inputs.
+    static QString base() {
+        if (const QString chosen = qEnvironmentVariable("HOEDECK_FUZZ_DIR"); !chosen.isEmpty())
+            return chosen;
+        return QFileInfo("/dev/shm").isWritable() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+    }
+
     QString m_root;
 };
 
@@ -64,6 +72,16 @@ inline void check(bool holds, const char* what, const QString& detail = {}) {
         return;
     std::fprintf(stderr, "fuzz check failed: %s\n%s\n", what, qPrintable(detail));
     std::abort();
+}
+
+// A file that cannot be read or written ends a reader with a StoreError, whose message the
+// program shows the caller: that is the readers' contract, not a fault.
+template <typename Body> int guarded(const Body& body) {
+    try {
+        return body();
+    } catch (const StoreError&) {
+        return 0;
+    }
 }
 
 } // namespace hoedeck::fuzz

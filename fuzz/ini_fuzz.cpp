@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+namespace {
+int testOne(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes = fuzz::bytesOf(data, size);
     workspace->reset();
     for (const char* file : {"splitter.txt", "sorted_checked.txt", "subdirectory.txt",
@@ -62,4 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(outputchoice::load(workspace->folder()) == device,
                 "the sound output written does not read back", device);
     return 0;
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    return fuzz::guarded([&] { return testOne(data, size); });
 }

@@ -28,11 +28,18 @@ void SongLog::append(const QString& line) {
     // Appended rather than rewritten: the log only grows, and a crash can at worst cut the
     // line being written, never the lines before it.
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append))
         throw StoreError(QStringLiteral("Cannot write the song log %1: %2")
                              .arg(file.fileName(), file.errorString())
                              .toStdString());
-    file.write((line + "\r\n").toUtf8());
+    QByteArray bytes = (line + "\r\n").toUtf8();
+    // A line that was cut has no line break: the new line starts its own rather than being
+    // glued to it, where it would not read as an opening of its song.
+    char last = '\n';
+    if (file.size() > 0 && file.seek(file.size() - 1) && file.getChar(&last) && last != '\n' &&
+        last != '\r')
+        bytes.prepend("\r\n");
+    file.write(bytes);
 }
 
 void SongLog::build_log(const QString& song) {
