@@ -34,7 +34,10 @@ int testOne(const std::uint8_t* data, std::size_t size) {
         if (line != PlayHistory::kPlaceholder)
             fuzz::check(played.contains(line.toLower()), "a played song is not painted", line);
 
-    const QString song = lines.value(0, QStringLiteral("Demo Patter.mp3"));
+    // "-1" is the placeholder of an empty history, not a song.
+    QString song = lines.value(0);
+    if (song.isEmpty() || song == PlayHistory::kPlaceholder)
+        song = QStringLiteral("Demo Patter.mp3");
     history.mark(list, true, song);
     fuzz::check(history.played(list, true).contains(song.toLower()), "a marked song is not painted",
                 song);
