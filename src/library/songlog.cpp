@@ -26,7 +26,16 @@ void SongLog::append(const QString& line) {
     }
     // Appended rather than rewritten: the log only grows, and a crash can at worst cut the
     // line being written, never the lines before it.
-    textstore::appendBytes(path, (line + "\r\n").toUtf8());
+    QByteArray bytes = (line + "\r\n").toUtf8();
+    // A line that was cut has no line break: the new line starts its own rather than being
+    // glued to it, where it would not read as an opening of its song.
+    QFile file(path);
+    char last = '\n';
+    if (file.open(QIODevice::ReadOnly) && file.size() > 0 && file.seek(file.size() - 1) &&
+        file.getChar(&last) && last != '\n' && last != '\r')
+        bytes.prepend("\r\n");
+    file.close();
+    textstore::appendBytes(path, bytes);
 }
 
 void SongLog::build_log(const QString& song) {

@@ -36,6 +36,18 @@ QString decodeCp1252(QByteArrayView bytes) {
     return out;
 }
 
+// A file's byte-order mark. Qt's decoders drop one at the start of whatever they decode; the
+// store drops only the file's own, so a line that starts with the same character (a
+// zero-width no-break space) keeps it.
+constexpr char kBom[] = "\xEF\xBB\xBF";
+constexpr auto kKeepBom = QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom;
+
+// UTF-8 of a whole file's text: one that starts with the character gets a mark in front, which
+// the reader takes away again.
+QByteArray fileBytes(const QString& text) {
+    return text.startsWith(QChar(0xFEFF)) ? kBom + text.toUtf8() : text.toUtf8();
+}
+
 QString errorText(const QString& what, const QString& path, const QString& reason) {
     return QStringLiteral("%1 \"%2\": %3").arg(what, QFileInfo(path).absoluteFilePath(), reason);
 }
@@ -79,23 +91,23 @@ int writeAll(int fd, QByteArrayView bytes) {
 } // namespace
 
 bool isUtf8(QByteArrayView bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder utf8(QStringDecoder::Utf8, kKeepBom);
     const QString text = utf8.decode(bytes);
     return !utf8.hasError();
 }
 
 QString decodeLine(QByteArrayView line) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder utf8(QStringDecoder::Utf8, kKeepBom);
     QString text = utf8.decode(line);
     return utf8.hasError() ? decodeCp1252(line) : text;
 }
 
 QString decode(const QByteArray& bytes) {
     QByteArrayView body = bytes;
-    if (body.startsWith("\xEF\xBB\xBF"))
+    if (body.startsWith(kBom))
         body = body.sliced(3);
     if (isUtf8(body))
-        return QString::fromUtf8(body);
+        return decodeLine(body);
     // CR and LF never occur inside a UTF-8 sequence or stand for anything else in
     // Windows-1252, so the bytes can be cut into lines before either is decided on.
     QString text;
@@ -194,12 +206,12 @@ QStringList readSettings(const QString& path) {
 }
 
 void writeList(const QString& path, const QStringList& lines) {
-    QByteArray bytes;
+    QString text;
     for (const QString& line : lines) {
-        bytes += line.toUtf8();
-        bytes += "\r\n";
+        text += line;
+        text += QStringLiteral("\r\n");
     }
-    writeBytes(path, bytes);
+    writeBytes(path, fileBytes(text));
 }
 
 void writeBytes(const QString& path, const QByteArray& bytes) {
@@ -247,7 +259,7 @@ bool convertToUtf8(const QString& path) {
     file.close();
     if (isUtf8(bytes))
         return false;
-    writeBytes(path, decode(bytes).toUtf8());
+    writeBytes(path, fileBytes(decode(bytes)));
     return true;
 }
 

@@ -77,6 +77,18 @@ TEST(SongLog, LinesAreAppendedAndReadNewestFirstByName) {
     EXPECT_TRUE(data.bytes("ini/log.txt").endsWith("\r\n"));
 }
 
+TEST(SongLog, AnOpeningAfterALineCutShortStartsALineOfItsOwn) {
+    TempDataFolder data;
+    // The program ended while it wrote the last line: its line break never reached the file.
+    data.write("ini/log.txt", "Song.mp3|3/15/2024 7:30:12 PM\r\nSong.mp3|3/15/20");
+    SongLog log(data.folder());
+    log.now = [] { return QDateTime(QDate(2026, 12, 9), QTime(19, 0, 0)); };
+    log.build_log("Song.mp3");
+    const QString at = SongLog::stamp(QDateTime(QDate(2026, 12, 9), QTime(19, 0, 0)));
+    EXPECT_EQ(*log.read("Song.mp3"),
+              QStringList({"Song.mp3 log:", at, "3/15/20", "3/15/2024 7:30:12 PM"}));
+}
+
 TEST(SongLog, AnOlderWindows1252LogBecomesUtf8BeforeTheFirstAppend) {
     TempDataFolder data;
     const QString cafe = QString::fromUtf8("Caf\u00e9.mp3");

@@ -199,3 +199,35 @@ TEST(TextStoreOnAFullDisk, AnAppendThatDoesNotFitLeavesNoHalfLine) {
     EXPECT_EQ(data.bytes("ini/log.txt"), old + "second\r\n");
     EXPECT_EQ(data.bytes("ini/new.txt"), QByteArray("made\r\n"));
 }
+
+TEST(TextStore, OnlyTheFilesOwnByteOrderMarkIsDropped) {
+    TempDataFolder data;
+    // A device or song name pasted with a zero-width no-break space in front: the same
+    // character as a byte-order mark, but part of the name.
+    const QString name = QChar(0xFEFF) + QStringLiteral("USB Audio");
+    textstore::writeList(data.path("ini/output_device.txt"), {name});
+    EXPECT_EQ(textstore::readList(data.path("ini/output_device.txt")), QStringList({name}));
+    textstore::writeList(data.path("ini/output_device.txt"),
+                         textstore::readList(data.path("ini/output_device.txt")));
+    EXPECT_EQ(textstore::readList(data.path("ini/output_device.txt")), QStringList({name}));
+
+    // A file an editor saved with its mark reads without it, whatever follows; inside the file
+    // the character is text in a UTF-8 line as in one of a Windows-1252 file.
+    data.write("ini/marked.txt", "\xEF\xBB\xBF\xEF\xBB\xBF"
+                                 "a\r\n\xEF\xBB\xBF"
+                                 "b\r\n");
+    EXPECT_EQ(
+        textstore::readList(data.path("ini/marked.txt")),
+        QStringList({QChar(0xFEFF) + QStringLiteral("a"), QChar(0xFEFF) + QStringLiteral("b")}));
+    data.write("ini/old.txt", "Caf\xE9\r\n\xEF\xBB\xBF"
+                              "b\r\n");
+    EXPECT_EQ(textstore::readList(data.path("ini/old.txt")),
+              QStringList({QString::fromUtf8("Caf\u00e9"), QChar(0xFEFF) + QStringLiteral("b")}));
+
+    // Made UTF-8, a file whose text starts with the character still reads the same.
+    data.write("ini/old.txt", "\xEF\xBB\xBF\xEF\xBB\xBF"
+                              "a\xE9\r\n");
+    const QStringList before = textstore::readList(data.path("ini/old.txt"));
+    EXPECT_TRUE(textstore::convertToUtf8(data.path("ini/old.txt")));
+    EXPECT_EQ(textstore::readList(data.path("ini/old.txt")), before);
+}
