@@ -41,7 +41,13 @@ int testOne(const std::uint8_t* data, std::size_t size) {
     FavoritesLists favorites(workspace->folder(), prompter);
 
     favorites.load_current_favorites();
-    fuzz::check(favorites.current() == list, "the pointer names another list", favorites.current());
+    if (favorites.current() != list) {
+        // A stored name that is no list name (a control character, say) is refused aloud and
+        // the default list used.
+        fuzz::check(favorites.current() == "default.fvt" && prompter.shown.size() == 1,
+                    "the pointer names another list", favorites.current());
+        return 0;
+    }
     const QStringList halves = textstore::readList(workspace->path("favorites/" + list));
     fuzz::check(favorites.singers == halves && favorites.patter == halves,
                 "a half reads differently from its file");

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 #include <array>
 #include <functional>
 
@@ -153,6 +154,17 @@ bool LoopPanel::eventFilter(QObject* watched, QEvent* event) {
         return !(typed.size() == 1 && LoopMarks::acceptsKey(typed[0].toLatin1()));
     }
     return QFrame::eventFilter(watched, event);
+}
+
+void LoopPanel::toggleOver(const QRect& area, int bottom) {
+    if (isVisible()) {
+        hide();
+        return;
+    }
+    setGeometry(area.x(), area.y(), area.width(), std::min(sizeHint().height(), bottom - area.y()));
+    refresh();
+    show();
+    raise();
 }
 
 void LoopPanel::refresh() {

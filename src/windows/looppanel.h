@@ -18,6 +18,9 @@ public:
 
     // Shows what the player holds; a typed start is handed on at once.
     void refresh();
+    // Hides the panel, or shows it laid over `area` (as wide, as high as it needs, never
+    // reaching below `bottom`).
+    void toggleOver(const QRect& area, int bottom);
     QLineEdit* eLoop_Start() const { return m_start; }
     QLineEdit* eLoop_End() const { return m_end; }
 

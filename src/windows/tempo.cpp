@@ -2,6 +2,7 @@
 
 #include "audioengine.h"
 #include "colors.h"
+#include "commandkeys.h"
 #include "effects.h"
 #include "effectsview.h"
 #include "eqpresetbox.h"
@@ -11,6 +12,7 @@
 #include "guarded.h"
 #include "help1.h"
 #include "inifiles.h"
+#include "inifilesmenu.h"
 #include "loopmarks.h"
 #include "looppanel.h"
 #include "lyrics.h"
@@ -36,7 +38,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
@@ -52,7 +53,6 @@
 #include <QStandardPaths>
 #include <QTime>
 #include <QTimer>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace hoedeck {
@@ -92,8 +92,8 @@ MainWindow::MainWindow(DataFolder folder, Prompter& prompter, AudioEngine& engin
     buildPanels();
     buildMenus();
     m_timer1->start();
-    // The window's command keys win over the focused control's own use of the same key.
-    qApp->installEventFilter(this);
+    m_client->installEventFilter(this);
+    qApp->installEventFilter(new CommandKeys(this));
 }
 
 MainWindow::~MainWindow() {
@@ -237,10 +237,7 @@ void MainWindow::buildMenus() {
     file->setObjectName("File1");
     QMenu* ini = file->addMenu("Ini Files");
     ini->setObjectName("IniFiles1");
-    for (const IniFileEntry& entry : editableIniFiles()) {
-        const QString name = entry.fileName;
-        ini->addAction(entry.caption, this, [this, name] { openIniFile(name); });
-    }
+    m_iniFiles = new IniFilesMenu(m_folder, m_prompter, ini);
     m_outputView =
         new OutputView(m_engine, m_folder, m_prompter, file->addMenu("Sound output"), this);
     file->addAction("Put Link on Desktop", this, &MainWindow::putLinkOnDesktop);
@@ -490,41 +487,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // The client changes size with the window and with the status line coming and going.
     if (watched == m_client && event->type() == QEvent::Resize)
         set_panels();
-    const bool key = event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
-    if (!key || !watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this)
-        return QMainWindow::eventFilter(watched, event);
-    const QKeyCombination pressed = static_cast<QKeyEvent*>(event)->keyCombination();
-    if (event->type() == QEvent::ShortcutOverride)
-        // Not accepted: the key goes to the command, not to the focused control.
-        return commandFor(pressed) || commandFor(withoutShift(pressed));
-    // A key press that reaches a control was not taken as a shortcut. A symbol typed with
-    // Shift (">" is Shift+. on most keyboards) arrives with the Shift modifier, which its
-    // command's key does not carry; where the keyboard map does not offer the key without
-    // Shift as well, the command is run here.
-    if (QAction* command = commandFor(withoutShift(pressed)); command && !commandFor(pressed)) {
-        command->trigger();
-        return true;
-    }
     return QMainWindow::eventFilter(watched, event);
-}
-
-QKeyCombination MainWindow::withoutShift(QKeyCombination pressed) {
-    const Qt::Key key = pressed.key();
-    const bool symbol = key < Qt::Key_Escape && !(key >= Qt::Key_A && key <= Qt::Key_Z) &&
-                        !(key >= Qt::Key_0 && key <= Qt::Key_9);
-    if (!symbol || !pressed.keyboardModifiers().testFlag(Qt::ShiftModifier))
-        return QKeyCombination(Qt::Key_unknown);
-    return QKeyCombination(pressed.keyboardModifiers() & ~Qt::ShiftModifier, key);
-}
-
-QAction* MainWindow::commandFor(QKeyCombination pressed) const {
-    if (pressed.key() == Qt::Key_unknown)
-        return nullptr;
-    const QKeySequence sequence(pressed);
-    for (QAction* action : actions())
-        if (action->isEnabled() && action->shortcut().matches(sequence) == QKeySequence::ExactMatch)
-            return action;
-    return nullptr;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -552,18 +515,9 @@ void MainWindow::playSoundEffect() {
 }
 
 void MainWindow::toggleLoopPanel() {
-    if (m_loopPanel->isVisible()) {
-        m_loopPanel->hide();
-        return;
-    }
     // Over the music folders, which a caller does not need while setting marks by ear; the
     // clock, the position, the status line and the strip stay in sight.
-    const int height = m_loopPanel->sizeHint().height();
-    m_loopPanel->setGeometry(m_pRight->x(), m_pRight->y(), m_pRight->width(),
-                             std::min(height, m_panelProgress->y() - m_pRight->y()));
-    m_loopPanel->refresh();
-    m_loopPanel->show();
-    m_loopPanel->raise();
+    m_loopPanel->toggleOver(m_pRight->geometry(), m_panelProgress->y());
 }
 
 void MainWindow::splitUp() {
@@ -581,27 +535,7 @@ void MainWindow::splitDown() {
 }
 
 void MainWindow::openIniFile(const QString& fileName) {
-    const QString path = m_folder.ini(fileName);
-    if (!QFileInfo::exists(path)) {
-        m_prompter.message(
-            QStringLiteral("\"%1\" does not exist yet. Hoedeck creates it when it is first "
-                           "needed.")
-                .arg(path),
-            "Ini Files", Prompter::Icon::Information);
-        return;
-    }
-    bool started = false;
-    const QString visual = qEnvironmentVariable("VISUAL");
-    if (!visual.isEmpty()) {
-        QStringList command = QProcess::splitCommand(visual);
-        const QString program = command.takeFirst();
-        started = QProcess::startDetached(program, command << path);
-    } else {
-        started = QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    }
-    if (!started)
-        m_prompter.message(QStringLiteral("No text editor could be started for \"%1\".").arg(path),
-                           "Ini Files", Prompter::Icon::Warning);
+    m_iniFiles->open(fileName);
 }
 
 void MainWindow::putLinkOnDesktop() {

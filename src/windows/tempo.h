@@ -7,7 +7,6 @@
 #include <functional>
 #include <memory>
 
-class QAction;
 class QColor;
 class QFrame;
 class QLabel;
@@ -21,6 +20,7 @@ namespace hoedeck {
 class AudioEngine;
 class LyricsWindow;
 class HelpWindow;
+class IniFilesMenu;
 class MusicBrowser;
 class MusicFolders;
 class OutputView;
@@ -124,10 +124,6 @@ private:
     void paintLyricsWindow(const QColor& color);
     // The first patter and singer of the current list are cued when the program starts.
     void cueFirstSongs();
-    // The window's command that has this key, if any.
-    QAction* commandFor(QKeyCombination pressed) const;
-    // A Shift+symbol key as its command stores it (the symbol alone); Key_unknown otherwise.
-    static QKeyCombination withoutShift(QKeyCombination pressed);
     void showClock();
     // Runs a command; a file it cannot read or write ends it with that file's message.
     void guarded(const std::function<void()>& command);
@@ -153,6 +149,7 @@ private:
     LoopPanel* m_loopPanel = nullptr;
     SongSlotsView* m_songSlots = nullptr;
     OutputView* m_outputView = nullptr;
+    IniFilesMenu* m_iniFiles = nullptr;
     LyricsWindow* m_lyrics = nullptr;
     HelpWindow* m_help = nullptr;
     bool m_destroyed = false;
