@@ -15,6 +15,7 @@
 #include "alignment.h"
 #include "audioengine.h"
 #include "playerrig.h"
+#include "processmemory.h"
 #include "seams.h"
 #include "soundfiles.h"
 #include "standincard.h"
@@ -128,15 +129,6 @@ double openToFirstSound(const QString& mp3) {
     }
     std::sort(runs.begin(), runs.end());
     return runs[runs.size() / 2];
-}
-
-double rssMb() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
-    return -1;
 }
 
 double twoSongsMemory(const QString& patter, const QString& singer) {
