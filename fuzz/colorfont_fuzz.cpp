@@ -8,12 +8,9 @@
 
 using namespace hoedeck;
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzz::startQt(argc, argv);
-    return 0;
-}
-
 namespace {
+void setUp() {}
+
 int testOne(const std::uint8_t* data, std::size_t size) {
     const QStringList lines = textstore::splitLines(textstore::decode(fuzz::bytesOf(data, size)));
     for (const QString& line : lines) {
@@ -34,6 +31,4 @@ int testOne(const std::uint8_t* data, std::size_t size) {
 }
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    return fuzz::guarded([&] { return testOne(data, size); });
-}
+HOEDECK_FUZZ_ENTRY_POINTS(setUp, testOne)

@@ -17,15 +17,11 @@ bool insideFavorites(const QString& name) {
     return !name.isEmpty() && !name.contains('/') && !name.contains('\\') && !name.contains("..") &&
            !name.contains(QChar(0)) && name.size() < 100;
 }
-} // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzz::startQt(argc, argv);
+void setUp() {
     workspace = new fuzz::Workspace("favorites");
-    return 0;
 }
 
-namespace {
 int testOne(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes = fuzz::bytesOf(data, size);
     workspace->reset();
@@ -67,6 +63,4 @@ int testOne(const std::uint8_t* data, std::size_t size) {
 }
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    return fuzz::guarded([&] { return testOne(data, size); });
-}
+HOEDECK_FUZZ_ENTRY_POINTS(setUp, testOne)

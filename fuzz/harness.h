@@ -85,3 +85,15 @@ template <typename Body> int guarded(const Body& body) {
 }
 
 } // namespace hoedeck::fuzz
+
+// The two entry points libFuzzer calls: Qt started and the harness's own setUp() run once,
+// then testOne() for every input, a failed check reported as a crash.
+#define HOEDECK_FUZZ_ENTRY_POINTS(setUp, testOne)                                                  \
+    extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {                                 \
+        hoedeck::fuzz::startQt(argc, argv);                                                        \
+        setUp();                                                                                   \
+        return 0;                                                                                  \
+    }                                                                                              \
+    extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {            \
+        return hoedeck::fuzz::guarded([&] { return testOne(data, size); });                        \
+    }

@@ -13,15 +13,11 @@ using namespace hoedeck;
 
 namespace {
 fuzz::Workspace* workspace = nullptr;
-}
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzz::startQt(argc, argv);
+void setUp() {
     workspace = new fuzz::Workspace("ini");
-    return 0;
 }
 
-namespace {
 int testOne(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes = fuzz::bytesOf(data, size);
     workspace->reset();
@@ -66,6 +62,4 @@ int testOne(const std::uint8_t* data, std::size_t size) {
 }
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    return fuzz::guarded([&] { return testOne(data, size); });
-}
+HOEDECK_FUZZ_ENTRY_POINTS(setUp, testOne)

@@ -9,15 +9,11 @@ using namespace hoedeck;
 
 namespace {
 fuzz::Workspace* workspace = nullptr;
-}
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzz::startQt(argc, argv);
+void setUp() {
     workspace = new fuzz::Workspace("songlog");
-    return 0;
 }
 
-namespace {
 int testOne(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes = fuzz::bytesOf(data, size);
     workspace->reset();
@@ -46,6 +42,4 @@ int testOne(const std::uint8_t* data, std::size_t size) {
 }
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    return fuzz::guarded([&] { return testOne(data, size); });
-}
+HOEDECK_FUZZ_ENTRY_POINTS(setUp, testOne)

@@ -8,16 +8,12 @@ using namespace hoedeck;
 
 namespace {
 fuzz::MemoryRig* rig = nullptr;
-}
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzz::startQt(argc, argv);
+void setUp() {
     rig = new fuzz::MemoryRig("trackmemory");
     rig->memory.now = [] { return QDateTime(QDate(2026, 12, 9), QTime(16, 5, 7)); };
-    return 0;
 }
 
-namespace {
 int testOne(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes = fuzz::bytesOf(data, size);
     const QStringList lines = textstore::splitLines(textstore::decode(bytes));
@@ -56,6 +52,4 @@ int testOne(const std::uint8_t* data, std::size_t size) {
 }
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    return fuzz::guarded([&] { return testOne(data, size); });
-}
+HOEDECK_FUZZ_ENTRY_POINTS(setUp, testOne)
