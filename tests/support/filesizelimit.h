@@ -1,60 +1,22 @@
 #pragma once
 
+#include "childprocess.h"
 #include "textstore.h"
-
-#include <QByteArray>
-#include <QString>
-#include <csignal>
-#include <functional>
-#include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace hoedeck::testing {
 
-// Runs `work` in a child process whose files may not grow past `limitBytes`, the way a full
-// disk stops them, without needing root or a real full disk. SIGXFSZ is ignored so that the
-// write fails with EFBIG instead of killing the child. Gives the StoreError text the work
-// threw, "no error" when it threw none, and "child failed" when the child did not finish.
+// `work` on a disk that is full past `limitBytes` (see inChildWithFileSizeLimit): gives the
+// StoreError text the work threw, "no error" when it threw none, and "child failed" when the
+// child did not finish.
 inline QString underFileSizeLimit(rlim_t limitBytes, const std::function<void()>& work) {
-    int channel[2];
-    if (::pipe(channel) != 0)
-        return "pipe failed";
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(channel[0]);
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{limitBytes, limitBytes};
-        std::string text = "no error";
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
-            text = "setrlimit failed";
-        } else {
-            try {
-                work();
-            } catch (const StoreError& e) {
-                text = e.what();
-            }
+    return inChildWithFileSizeLimit(limitBytes, [&]() -> std::string {
+        try {
+            work();
+        } catch (const StoreError& e) {
+            return e.what();
         }
-        const bool sent = ::write(channel[1], text.data(), text.size()) == ssize_t(text.size());
-        ::_exit(sent ? 0 : 1);
-    }
-    ::close(channel[1]);
-    QByteArray received;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) != 0;) {
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            break;
-        received.append(buffer, n);
-    }
-    ::close(channel[0]);
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0)
-        return "child failed";
-    return QString::fromUtf8(received);
+        return "no error";
+    });
 }
 
 } // namespace hoedeck::testing

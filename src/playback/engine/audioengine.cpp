@@ -580,6 +580,7 @@ bool AudioEngine::channelSetPosition(Handle h, std::uint64_t bytes) {
     const auto frame = std::int64_t(bytes / s->bytesPerFrame());
     if (s->file->complete() && frame > s->frames())
         return fail(AudioError::Position);
+    s->file->willRead(frame);
     if (s->isDecode() && !Impl::isTempo(*s)) {
         s->control.decodePosition = double(frame);
     } else {

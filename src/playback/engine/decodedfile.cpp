@@ -1,8 +1,5 @@
 #include "decodedfile.h"
 
-#include <cstdlib>
-#include <sys/mman.h>
-
 #include "audiodecoder.h"
 #include "decodepool.h"
 
@@ -64,7 +61,8 @@ bool DecodedFile::start(std::unique_ptr<AudioDecoder> decoder, bool synchronous,
         std::min(sixHours, std::max(m_length * 2, m_length + std::int64_t(m_sampleRate) * 600));
     m_chunkShift =
         m_length > (std::int64_t(1) << (kSongChunkShift - 1)) ? kSongChunkShift : kShortChunkShift;
-    m_chunks.resize(size_t((capacity + chunkFrames() - 1) >> m_chunkShift));
+    m_store = std::make_unique<SampleStore>(
+        m_channels, m_chunkShift, size_t((capacity + chunkFrames() - 1) >> m_chunkShift), m_length);
 
     // The first block at once: a file that opens but holds no sound is refused here.
     if (!decodeBlock(kSliceFrames) && decodedFrames() == 0) {
@@ -81,38 +79,6 @@ bool DecodedFile::decodeSlice() {
     return decodeBlock(kSliceFrames);
 }
 
-namespace {
-constexpr std::size_t kHugePage = std::size_t(2) << 20;
-
-// A chunk of samples; a large one mapped on its own, marked for huge pages and filled in with
-// pages in one go (a fault per page costs far more, above all in a virtual machine). None
-// when memory is out.
-std::int16_t* newChunk(std::size_t samples, std::size_t& mappedBytes) {
-    const std::size_t bytes = samples * sizeof(std::int16_t);
-    mappedBytes = 0;
-    if (bytes < kHugePage)
-        return static_cast<std::int16_t*>(std::malloc(bytes));
-    const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-    void* memory =
-        ::mmap(nullptr, rounded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (memory == MAP_FAILED)
-        return nullptr;
-    ::madvise(memory, rounded, MADV_HUGEPAGE);
-#ifdef MADV_POPULATE_WRITE
-    ::madvise(memory, rounded, MADV_POPULATE_WRITE);
-#endif
-    mappedBytes = rounded;
-    return static_cast<std::int16_t*>(memory);
-}
-} // namespace
-
-void DecodedFile::FreeChunk::operator()(std::int16_t* chunk) const {
-    if (mappedBytes)
-        ::munmap(chunk, mappedBytes);
-    else
-        std::free(chunk);
-}
-
 bool DecodedFile::decodeBlock(std::int64_t frames) {
     if (complete())
         return false;
@@ -126,29 +92,11 @@ bool DecodedFile::decodeBlock(std::int64_t frames) {
             more = false;
             break;
         }
-        for (std::int64_t copied = 0; copied < n;) {
-            const auto chunk = size_t(at >> m_chunkShift);
-            if (chunk >= m_chunks.size()) {
-                more = false; // longer than we keep: the song ends here
-                break;
-            }
-            if (!m_chunks[chunk]) {
-                // Out of memory, the song ends here rather than the program.
-                std::size_t mapped = 0;
-                std::int16_t* memory = newChunk(size_t(chunkFrames() * m_channels), mapped);
-                m_chunks[chunk] = {memory, FreeChunk{mapped}};
-                if (!m_chunks[chunk]) {
-                    more = false;
-                    break;
-                }
-            }
-            const std::int64_t inChunk = at & (chunkFrames() - 1);
-            const std::int64_t take = std::min(n - copied, chunkFrames() - inChunk);
-            std::memcpy(m_chunks[chunk].get() + inChunk * m_channels, samples + copied * m_channels,
-                        size_t(take * m_channels) * sizeof(std::int16_t));
-            copied += take;
-            at += take;
+        if (!m_store->store(at, samples, n)) {
+            more = false; // out of room in memory or on disk: the song ends here
+            break;
         }
+        at += n;
         // The chunk pointers and samples written above become visible with this count.
         m_decoded.store(at, std::memory_order_release);
     }
@@ -190,7 +138,7 @@ std::int64_t DecodedFile::read(std::int64_t start, float* out, std::int64_t coun
     std::int64_t done = 0;
     while (done < n) {
         const std::int64_t frame = start + done;
-        const std::int16_t* chunk = m_chunks[size_t(frame >> m_chunkShift)].get();
+        const std::int16_t* chunk = m_store->chunk(size_t(frame >> m_chunkShift));
         const std::int64_t inChunk = frame & (chunkFrames() - 1);
         const std::int64_t take = std::min(n - done, chunkFrames() - inChunk);
         const std::int16_t* from = chunk + inChunk * m_channels;
@@ -200,11 +148,6 @@ std::int64_t DecodedFile::read(std::int64_t start, float* out, std::int64_t coun
         done += take;
     }
     return n;
-}
-
-float DecodedFile::sample(std::int64_t frame, int channel) const {
-    const std::int16_t* chunk = m_chunks[size_t(frame >> m_chunkShift)].get();
-    return chunk[(frame & (chunkFrames() - 1)) * m_channels + channel] * (1.0f / 32768.0f);
 }
 
 bool DecodedFile::waitFor(std::int64_t frame, int timeoutMs) const {
@@ -277,6 +220,16 @@ std::shared_ptr<DecodedFile> DecodedFileCache::open(const QString& path, AudioEr
                 it->second.file = opened.file;
             else
                 m_entries.erase(it);
+        }
+        if (opened.file && opened.file->spilled()) {
+            if (!m_keeper)
+                m_keeper = std::make_unique<ResidencyKeeper>();
+            m_keeper->add([weak = std::weak_ptr<DecodedFile>(opened.file)] {
+                const auto file = weak.lock();
+                if (file)
+                    file->keepResident();
+                return bool(file);
+            });
         }
     }
     opening->promise.set_value(opened);

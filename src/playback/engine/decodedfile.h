@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audioerror.h"
+#include "samplestore.h"
 
 #include <QString>
 #include <atomic>
@@ -49,8 +50,13 @@ public:
     // Returns the frames copied: fewer where decoding has not got there yet or the song ends.
     // Safe on the mixer thread: no locks, no allocation.
     std::int64_t read(std::int64_t start, float* out, std::int64_t count) const;
-    // One sample of one channel (no bounds check beyond the decoded frames).
-    float sample(std::int64_t frame, int channel) const;
+    // A reader is about to jump to `frame`: a song kept on disk starts reading it there.
+    void willRead(std::int64_t frame) const { m_store->willRead(frame); }
+    // Whether the samples are kept on disk, and the chunks of them now resident.
+    bool spilled() const { return m_store->spilled(); }
+    int residentChunks() const { return m_store->residentChunks(); }
+    // For a song kept on disk: keeps what is being played resident and lets go of the rest.
+    void keepResident() { m_store->keepResident(decodedFrames()); }
 
     // Waits until the frame is decoded or the file is complete; false on timeout.
     bool waitFor(std::int64_t frame, int timeoutMs) const;
@@ -73,8 +79,8 @@ private:
     void finish();
     void notifyWaiters();
 
-    // A song's samples are kept in chunks of 2 MB of stereo, in memory the system can map as
-    // one huge page: a song of several minutes then takes dozens of page faults to store
+    // A song's samples are kept in chunks of 2 MB of stereo, which in memory the system can map
+    // as one huge page: a song of several minutes then takes dozens of page faults to store
     // instead of thousands. A short sound (a click, an alarm) keeps small chunks.
     static constexpr int kSongChunkShift = 19;
     static constexpr int kShortChunkShift = 15;
@@ -87,13 +93,9 @@ private:
     bool m_eightBit = false;
     std::int64_t m_length = 0;
     std::unique_ptr<AudioDecoder> m_decoder;
-    // Chunks of chunkFrames() frames; the table is sized once, so readers never see it move.
-    // A chunk is allocated by the decoder before the count that makes it visible is published.
-    struct FreeChunk {
-        std::size_t mappedBytes = 0; // a chunk mapped on its own, else from the heap
-        void operator()(std::int16_t* chunk) const;
-    };
-    std::vector<std::unique_ptr<std::int16_t[], FreeChunk>> m_chunks;
+    // Chunks of chunkFrames() frames, sized once so readers never see the table move; samples
+    // are stored before the count that makes them visible is published.
+    std::unique_ptr<SampleStore> m_store;
     std::atomic<std::int64_t> m_decoded{0};
     std::atomic<bool> m_complete{false};
     mutable std::mutex m_waitMutex;
@@ -133,6 +135,8 @@ private:
     bool m_synchronous;
     std::mutex m_mutex;
     std::map<QString, Entry> m_entries;
+    // Started with the first song kept on disk.
+    std::unique_ptr<ResidencyKeeper> m_keeper;
     // Last, so its threads end before the entries go.
     std::unique_ptr<DecodePool> m_pool;
 };
