@@ -5,12 +5,20 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace hoedeck;
 using hoedeck::testing::TempDataFolder;
 using hoedeck::testing::underFileSizeLimit;
+
+namespace {
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+} // namespace
 
 TEST(TextStore, WritesCrLfAndReadsEveryLineEnding) {
     TempDataFolder data;
@@ -179,6 +187,56 @@ TEST(TextStoreOnAFullDisk, TheOldFileStaysAndTheMessageSaysWhy) {
     EXPECT_EQ(underFileSizeLimit(1 << 20, [&] { textstore::writeList(path, {"new"}); }),
               "no error");
     EXPECT_EQ(data.bytes("ini/memorize.txt"), QByteArray("new\r\n"));
+}
+
+// A disk that really is full: a small file system of its own, filled up, then a list written
+// over an old one and a line appended to the log.
+TEST(TextStoreOnAFullDisk, ARealFullDiskKeepsTheOldFilesAndSaysNoSpaceLeft) {
+    QTemporaryDir mount;
+    const QString folder = mount.path();
+    const QString outcome = hoedeck::testing::inChildOnSmallDisk(folder, 64 * 1024, [&] {
+        const QString list = folder + "/memorize.txt";
+        const QString log = folder + "/log.txt";
+        textstore::writeList(list, {"song one|12", "song two|34"});
+        textstore::appendBytes(log, "first|9.12.26 19:00:00\r\n");
+        const QByteArray oldList = readAll(list), oldLog = readAll(log);
+        // Fill what is left of the disk.
+        QFile filler(folder + "/filler");
+        filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        while (filler.write(QByteArray(4096, 'x')) > 0) {
+        }
+        filler.close();
+        std::string said;
+        try {
+            textstore::writeList(list, QStringList(50, QStringLiteral("a longer song|56")));
+        } catch (const StoreError& e) {
+            said += e.what();
+        }
+        said += "\n";
+        try {
+            textstore::appendBytes(log, QByteArray(5000, 'y') + "\r\n");
+        } catch (const StoreError& e) {
+            said += e.what();
+        }
+        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        return said + "\n" + (readAll(list) == oldList ? "list kept" : "list lost") + "\n" +
+               (readAll(log) == oldLog ? "log kept" : "log lost") + "\n" +
+               left.join(' ').toStdString();
+    });
+    if (outcome.startsWith("unprepared: "))
+        GTEST_SKIP() << "no file system of its own for the child: " << outcome.toStdString();
+    const QStringList lines = outcome.split('\n');
+    ASSERT_EQ(lines.size(), 5) << outcome.toStdString();
+    for (int i : {0, 1}) {
+        EXPECT_TRUE(lines[i].contains("No space left on device")) << lines[i].toStdString();
+        EXPECT_FALSE(lines[i].contains("Unknown error")) << lines[i].toStdString();
+    }
+    EXPECT_TRUE(lines[0].contains("memorize.txt")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].contains("log.txt")) << lines[1].toStdString();
+    EXPECT_EQ(lines[2], "list kept");
+    EXPECT_EQ(lines[3], "log kept");
+    // No work file is left behind on the full disk.
+    EXPECT_EQ(lines[4], "filler log.txt memorize.txt");
 }
 
 TEST(TextStoreOnAFullDisk, AnAppendThatDoesNotFitLeavesNoHalfLine) {
