@@ -235,6 +235,17 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
         fail("Cannot write file", path, reasonOf(file, errno));
 }
 
+void writeNewFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        fail("Cannot create file", path, reasonOf(file, 0));
+    if (const int error = writeAll(file.handle(), bytes)) {
+        file.close();
+        QFile::remove(path); // no half file
+        fail("Cannot write file", path, systemReason(error));
+    }
+}
+
 void appendBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))

@@ -37,6 +37,11 @@ void writeList(const QString& path, const QStringList& lines);
 // Replaces the file's content with the bytes in one step. Throws StoreError on failure.
 void writeBytes(const QString& path, const QByteArray& bytes);
 
+// One of many new files written at once (the cards of a new card folder): written and checked,
+// a file that does not fit removed, but not forced to disk file by file, which would cost a
+// disk flush each (seconds for a thousand cards). Nothing old is at stake: the source they
+// come from stays. Throws StoreError.
+void writeNewFile(const QString& path, const QByteArray& bytes);
 // Adds the bytes at the end of the file, creating it when missing. When they do not all go
 // in, the file is cut back to its old end and StoreError says why.
 void appendBytes(const QString& path, const QByteArray& bytes);
