@@ -20,8 +20,15 @@ void CardDesk::selectLine(int line) {
 
 void CardDesk::setBrowserFolder(const QString& folder) {
     m_browserFolder = folder;
-    m_browserFiles = folderFiles(folder);
+    m_browserFiles = folderFiles(folder, m_browserMask);
     m_browserSelected = -1;
+}
+
+void CardDesk::setBrowserMask(const QString& mask) {
+    const QString selected = selectedBrowserPath();
+    m_browserMask = mask;
+    setBrowserFolder(m_browserFolder);
+    m_browserSelected = int(m_browserFiles.indexOf(QFileInfo(selected).fileName()));
 }
 
 QString CardDesk::selectedBrowserPath() const {

@@ -42,6 +42,8 @@ public:
     const QStringList& browserFiles() const { return m_browserFiles; }
     int browserSelected() const { return m_browserSelected; }
     void setBrowserFolder(const QString& folder);
+    // The browser's file mask: "*" for all files, "*.txt" for text files.
+    void setBrowserMask(const QString& mask);
     void selectBrowserFile(int index) { m_browserSelected = index; }
     QString selectedBrowserPath() const;
     // "5 of 32", or "Number of Sequence" until a box is first shown.
@@ -100,6 +102,7 @@ private:
     QString m_viewCaption;
     int m_selected = -1;
     QString m_browserFolder;
+    QString m_browserMask = QStringLiteral("*");
     QStringList m_browserFiles;
     int m_browserSelected = -1;
     bool m_shown = false;

@@ -29,6 +29,13 @@ public:
                                          const QString& initial) = 0;
     virtual std::optional<QString> openFile(const QString& caption, const QString& folder,
                                             const QString& filter) = 0;
+    // Several files at once; by default the one file openFile() gives.
+    virtual std::optional<QStringList> openFiles(const QString& caption, const QString& folder,
+                                                 const QString& filter) {
+        if (const auto file = openFile(caption, folder, filter))
+            return QStringList{*file};
+        return std::nullopt;
+    }
     virtual std::optional<QString> saveFile(const QString& caption, const QString& folder,
                                             const QString& filter) = 0;
     virtual std::optional<QString> chooseFolder(const QString& caption, const QString& folder) = 0;

@@ -22,6 +22,7 @@
 #include "player.h"
 #include "progressstrip.h"
 #include "prompter.h"
+#include "reader.h"
 #include "songlist.h"
 #include "songlog.h"
 #include "songslots.h"
@@ -291,9 +292,9 @@ void MainWindow::buildMenus() {
     history->addAction("Clear Patter", this,
                        [this] { m_favoritesView->clearHistory(false, true); });
 
-    QAction* help = menuBar()->addAction("&Help");
-    help->setObjectName("Help1");
-    connect(help, &QAction::triggered, this, &MainWindow::showHelp);
+    m_helpAction = menuBar()->addAction("&Help");
+    m_helpAction->setObjectName("Help1");
+    connect(m_helpAction, &QAction::triggered, this, &MainWindow::showHelp);
 
     m_hiddenMenu = new QMenu("Hidden", this);
     addHiddenCommand("spacekey1", QKeySequence(Qt::Key_Space),
@@ -576,6 +577,34 @@ void MainWindow::paintLyricsWindow(const QColor& color) {
 
 void MainWindow::showClock() {
     m_songSlots->showClock();
+}
+
+QMenu* MainWindow::lyricsTextReaderMenu() {
+    if (!m_lyricsMenu) {
+        m_lyricsMenu = new QMenu("Lyrics/Text/Reader", this);
+        menuBar()->insertMenu(m_helpAction, m_lyricsMenu);
+    }
+    return m_lyricsMenu;
+}
+
+void MainWindow::setReaderWindow(ReaderWindow* window) {
+    m_reader = window;
+    QAction* reader = lyricsTextReaderMenu()->addAction(
+        "Reader", QKeySequence(Qt::CTRL | Qt::Key_F12), this, &MainWindow::reader1Click);
+    reader->setObjectName("reader1");
+    addAction(reader);
+}
+
+void MainWindow::reader1Click() {
+    if (!m_reader)
+        return;
+    if (m_reader->isVisible()) {
+        m_reader->hide();
+        return;
+    }
+    m_reader->showMaximized();
+    m_reader->raise();
+    m_reader->activateWindow();
 }
 
 void MainWindow::setLyricsWindow(LyricsWindow* window) {

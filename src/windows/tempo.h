@@ -20,6 +20,7 @@ namespace hoedeck {
 class AudioEngine;
 class LyricsWindow;
 class HelpWindow;
+class ReaderWindow;
 class IniFilesMenu;
 class MusicBrowser;
 class MusicFolders;
@@ -53,6 +54,11 @@ public:
     // The windows the main window writes into or shows; set right after they are created.
     void setLyricsWindow(LyricsWindow* window);
     void setHelpWindow(HelpWindow* window) { m_help = window; }
+    // The reader gets its command, "Reader" (Ctrl+F12), in the "Lyrics/Text/Reader" menu.
+    void setReaderWindow(ReaderWindow* window);
+    // "Reader": hides the reader when it shows, shows it maximised otherwise.
+    void reader1Click();
+    QMenu* lyricsTextReaderMenu();
 
     // The creation step: loads every setting in its fixed order. A file that cannot be read or
     // written ends the step with its message; the window still works with its defaults.
@@ -152,6 +158,9 @@ private:
     IniFilesMenu* m_iniFiles = nullptr;
     LyricsWindow* m_lyrics = nullptr;
     HelpWindow* m_help = nullptr;
+    ReaderWindow* m_reader = nullptr;
+    QMenu* m_lyricsMenu = nullptr;
+    QAction* m_helpAction = nullptr;
     bool m_destroyed = false;
 
     QWidget* m_client = nullptr;

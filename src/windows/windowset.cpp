@@ -1,7 +1,9 @@
 #include "windowset.h"
 
+#include "guarded.h"
 #include "help1.h"
 #include "lyrics.h"
+#include "reader.h"
 #include "tempo.h"
 
 namespace hoedeck {
@@ -18,15 +20,19 @@ WindowSet::WindowSet(const DataFolder& folder, AudioEngine::Output output) : m_e
     m_secondary << m_help;
     m_secondary << new SecondaryWindow("TForm5", "Choose a Level");
     m_secondary << new SecondaryWindow("TMake_CCS_Form", "Make a Cue Sheet Style");
-    m_secondary << new SecondaryWindow("TFmReader", "Reader");
+    m_reader = new ReaderWindow(folder, m_prompter);
+    m_secondary << m_reader;
     m_secondary << new SecondaryWindow("TfmMetro", "Metronome");
     m_secondary << new SecondaryWindow("TfmWhichDrive", "Choose a Drive");
 
     m_main->setLyricsWindow(m_lyrics);
     m_main->setHelpWindow(m_help);
+    m_main->setReaderWindow(m_reader);
 }
 
 WindowSet::~WindowSet() {
+    // The caller's boxes survive a normal quit, not only a close of the reader itself.
+    runReporting([this] { m_reader->files().writeBoxes(); });
     m_main->FormDestroy();
     while (!m_secondary.isEmpty())
         delete m_secondary.takeLast();

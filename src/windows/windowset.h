@@ -13,6 +13,7 @@ namespace hoedeck {
 class MainWindow;
 class LyricsWindow;
 class HelpWindow;
+class ReaderWindow;
 
 // Every window of the program, created once in a fixed order and kept until the end. Only the
 // main window shows at start.
@@ -25,6 +26,7 @@ public:
     MainWindow* main() const { return m_main.get(); }
     LyricsWindow* lyrics() const { return m_lyrics; }
     HelpWindow* help() const { return m_help; }
+    ReaderWindow* reader() const { return m_reader; }
     AudioEngine& engine() { return m_engine; }
     // In creation order, the main window first.
     QList<QWidget*> all() const;
@@ -35,6 +37,7 @@ private:
     std::unique_ptr<MainWindow> m_main;
     LyricsWindow* m_lyrics = nullptr;
     HelpWindow* m_help = nullptr;
+    ReaderWindow* m_reader = nullptr;
     QList<QWidget*> m_secondary; // owned, deleted in reverse order
 };
 

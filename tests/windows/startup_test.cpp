@@ -47,6 +47,9 @@ TEST(Startup, TerminationSignalStillSavesTheSplit) {
         TempDataFolder data;
         // A damaged split reads as the default; only the shut-down writes the sound value back.
         data.write("ini/splitter.txt", "damaged\r\n");
+        // The reader's boxes are written at the end too: its box number out of range reads as
+        // box 1, which only that write puts in the file.
+        data.write("ini/box_filenames.txt", "\r\n\r\n\r\n\r\n\r\n9\r\n");
         QProcess process;
         startProgram(data, process);
         ASSERT_TRUE(process.waitForStarted(10000));
@@ -61,6 +64,7 @@ TEST(Startup, TerminationSignalStillSavesTheSplit) {
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(data.bytes("ini/splitter.txt"), QByteArray("57\r\n")) << "signal " << signal;
         EXPECT_TRUE(QFile::exists(data.path("ini/color.txt")));
+        EXPECT_EQ(data.bytes("ini/box_filenames.txt"), QByteArray("\r\n\r\n\r\n\r\n\r\n1\r\n"));
     }
 }
 
