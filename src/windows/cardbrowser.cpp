@@ -42,7 +42,7 @@ CardBrowser::CardBrowser(reader::CardDesk& desk, QString danceFolder, QWidget* p
     column->addWidget(m_tree, 2);
     column->addWidget(m_filter);
     column->addWidget(m_files, 2);
-    layout->addWidget(framed("Cards", browser, this), 3);
+    layout->addWidget(framed("Cards", browser, this), 4);
 
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
         if (volume.isValid() && volume.isReady())

@@ -351,7 +351,7 @@ void ReaderWindow::layOut() {
     int top = 0;
     m_browser->setVisible(m_createADance);
     if (m_createADance) {
-        const int panel = area.height() * 45 / 100;
+        const int panel = area.height() * 55 / 100;
         m_browser->setGeometry(0, 0, area.width(), panel);
         top = panel;
     }
