@@ -3,6 +3,7 @@
 #include "guarded.h"
 #include "help1.h"
 #include "lyrics.h"
+#include "multilevel.h"
 #include "reader.h"
 #include "tempo.h"
 
@@ -18,7 +19,8 @@ WindowSet::WindowSet(const DataFolder& folder, AudioEngine::Output output) : m_e
     m_secondary << new SecondaryWindow("TForm4", "Backup");
     m_help = new HelpWindow;
     m_secondary << m_help;
-    m_secondary << new SecondaryWindow("TForm5", "Choose a Level");
+    m_levels = new MultiLevelWindow;
+    m_secondary << m_levels;
     m_secondary << new SecondaryWindow("TMake_CCS_Form", "Make a Cue Sheet Style");
     m_reader = new ReaderWindow(folder, m_prompter);
     m_secondary << m_reader;

@@ -14,6 +14,7 @@ class MainWindow;
 class LyricsWindow;
 class HelpWindow;
 class ReaderWindow;
+class MultiLevelWindow;
 
 // Every window of the program, created once in a fixed order and kept until the end. Only the
 // main window shows at start.
@@ -27,6 +28,7 @@ public:
     LyricsWindow* lyrics() const { return m_lyrics; }
     HelpWindow* help() const { return m_help; }
     ReaderWindow* reader() const { return m_reader; }
+    MultiLevelWindow* levels() const { return m_levels; }
     AudioEngine& engine() { return m_engine; }
     // In creation order, the main window first.
     QList<QWidget*> all() const;
@@ -38,6 +40,7 @@ private:
     LyricsWindow* m_lyrics = nullptr;
     HelpWindow* m_help = nullptr;
     ReaderWindow* m_reader = nullptr;
+    MultiLevelWindow* m_levels = nullptr;
     QList<QWidget*> m_secondary; // owned, deleted in reverse order
 };
 
