@@ -11,8 +11,15 @@ class DataFolder {
 public:
     explicit DataFolder(QString root);
 
-    // The executable's folder of the running process.
+    // The data folder of the running program: its own folder (a portable copy, a build) when
+    // its permissions let it be written; for a program installed by its package (the marker file
+    // beside it) or in a folder it cannot write, the user's own folder (~/.local/share/Hoedeck),
+    // made at the first start from the defaults shipped beside the program.
     static DataFolder ofExecutable();
+    // The same for a given program folder and user folder (for tests).
+    static DataFolder choose(const QString& programFolder, const QString& userFolder);
+    // The file the package puts beside an installed program.
+    static constexpr auto kInstalledMarker = "hoedeck.installed";
 
     // The root with a trailing "/".
     const QString& root() const { return m_root; }
