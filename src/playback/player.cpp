@@ -4,6 +4,7 @@
 #include "numbertext.h"
 #include "progress.h"
 #include "prompter.h"
+#include "songtags.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -419,7 +420,7 @@ QStringList Player::fileInfo(const QString& path, bool withSize) const {
                       QStringLiteral("Avg. Bytes/Sec.: %1").arg(attributes.rate * (mono ? 2 : 4))};
     if (withSize)
         lines << QStringLiteral("Filesize: %1 KB").arg(QFileInfo(path).size() / 1024);
-    return lines;
+    return lines + readSongTags(path).lines();
 }
 
 void Player::UpdatePositionLabel(int positionBarValue) {
