@@ -1,0 +1,71 @@
+#pragma once
+
+#include "datafolder.h"
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QThread>
+#include <optional>
+
+namespace hoedeck {
+
+// A song's integrated loudness (EBU R128, in LUFS) and true peak (in dB of full scale).
+struct Loudness {
+    double lufs = 0;
+    double peakDb = 0;
+    bool operator==(const Loudness&) const = default;
+};
+
+// Decodes the whole file and measures it; nothing for a file that cannot be decoded or holds
+// only silence.
+std::optional<Loudness> measureLoudness(const QString& path);
+
+// The gain, in dB, that brings a song to the target loudness, but never so high that its true
+// peak would go past full scale.
+double evenLoudnessGainDb(const Loudness& loudness, double targetLufs);
+constexpr double kTargetLufs = -16.0;
+
+// The figures measured so far, in ini/loudness.txt, one song a line:
+// "path|size|modified|lufs|peak". A song whose size or modification time changed is measured
+// again. Lines are read from the right, so a path holding "|" still reads.
+class LoudnessStore {
+public:
+    explicit LoudnessStore(DataFolder folder);
+    std::optional<Loudness> find(const QString& path) const;
+    // Adds or replaces the song's line and writes the file; throws StoreError.
+    void store(const QString& path, const Loudness& loudness);
+
+private:
+    struct Entry {
+        qint64 size = 0;
+        qint64 modified = 0;
+        Loudness loudness;
+    };
+    void load() const;
+    static bool sameFile(const QString& path, const Entry& entry);
+
+    DataFolder m_folder;
+    mutable bool m_loaded = false;
+    mutable QHash<QString, Entry> m_entries;
+};
+
+// Measures songs on a thread of its own, one at a time, newest request first; the music never
+// waits for it. `measured` is emitted on the thread the worker was made on.
+class LoudnessWorker : public QObject {
+    Q_OBJECT
+public:
+    explicit LoudnessWorker(QObject* parent = nullptr);
+    ~LoudnessWorker() override;
+    void request(const QString& path);
+
+signals:
+    void measured(const QString& path, const hoedeck::Loudness& loudness);
+    void failed(const QString& path);
+
+private:
+    QThread m_thread;
+    QObject* m_inside;
+};
+
+} // namespace hoedeck
