@@ -688,6 +688,29 @@ bool AudioEngine::channelSlideAttributes(Handle h, int rate, int volume, int pan
     return true;
 }
 
+bool AudioEngine::channelSetGain(Handle h, float decibels, int milliseconds) {
+    Impl::Locked lock(*m);
+    Stream* s = m->find(h);
+    if (!s)
+        return fail(AudioError::Handle);
+    const float db = std::clamp(decibels, -60.0f, 24.0f);
+    Command& c = m->core.push(Command::Op::Trim, s);
+    c.a = std::pow(10.0f, db / 20.0f);
+    c.i = std::max(0, milliseconds);
+    s->control.trimDb = db;
+    ok();
+    return true;
+}
+
+float AudioEngine::channelGetGain(Handle h) const {
+    Impl::Locked lock(*m);
+    Stream* s = m->find(h);
+    if (!s)
+        return fail(AudioError::Handle, 0.0f);
+    ok();
+    return s->control.trimDb;
+}
+
 bool AudioEngine::channelGetSlide(Handle h, Slide& slide) const {
     Impl::Locked lock(*m);
     Stream* s = m->find(h);

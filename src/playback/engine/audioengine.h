@@ -129,6 +129,10 @@ public:
     bool channelGetAttributes(Handle stream, Attributes& attributes) const;
     bool channelSetAttributes(Handle stream, int rate, int volume, int pan);
     bool channelSlideAttributes(Handle stream, int rate, int volume, int pan, int milliseconds);
+    // The level gain under the volume, in dB, reached in a slide of `milliseconds` (a song
+    // brought to an even loudness); the volume and its slides and fades act on top of it.
+    bool channelSetGain(Handle stream, float decibels, int milliseconds);
+    float channelGetGain(Handle stream) const;
     // The volume slide of a stream, false when none is under way.
     bool channelGetSlide(Handle stream, Slide& slide) const;
     std::uint32_t channelGetLevel(Handle stream) const;

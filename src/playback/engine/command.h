@@ -31,6 +31,7 @@ struct Command {
         Bpm,         // payload: BpmFeed or none
         StartAt,     // frame: the mixed frame a one-shot sound starts at
         Tap,         // payload: OutputTap; flag: add (else remove)
+        Trim,        // a: level gain (linear), i: milliseconds to reach it
     };
     Op op = Op::Add;
     Stream* stream = nullptr;

@@ -132,6 +132,9 @@ bool Mixer::applyOne(Command& c) {
     case Command::Op::Slide:
         r->voice.startSlide(c.a, c.i, c.flag);
         break;
+    case Command::Op::Trim:
+        r->voice.setTrim(c.a, c.i);
+        break;
     case Command::Op::Pan:
         r->voice.pan = c.i;
         break;

@@ -27,15 +27,24 @@ void Voice::setVolume(float value) {
     volume = value;
 }
 
+void Voice::setTrim(float target, int milliseconds) {
+    trimTarget = target;
+    trimFrames = std::max(0, int(std::lround(milliseconds * AudioEngine::kSampleRate / 1000.0)));
+    if (trimFrames == 0)
+        trim = target;
+    else
+        trimStep = (target - trim) / float(trimFrames);
+}
+
 void Voice::applyVolume(float* stereo, std::size_t frames) {
     // Pan as a balance: the far side is turned down, the near side stays.
     const float left = pan > 0 ? 1.0f - pan / 100.0f : 1.0f;
     const float right = pan < 0 ? 1.0f + pan / 100.0f : 1.0f;
-    if (!sliding && !stopAfterSlide && gain == volume) {
+    if (!sliding && !stopAfterSlide && gain == volume && trimFrames == 0) {
         // Steady: one gain for the whole block.
-        if (gain == 1.0f && pan == 0)
+        if (gain * trim == 1.0f && pan == 0)
             return;
-        const float l = gain * left, r = gain * right;
+        const float l = gain * trim * left, r = gain * trim * right;
         for (std::size_t i = 0; i < frames; ++i) {
             stereo[i * 2] *= l;
             stereo[i * 2 + 1] *= r;
@@ -53,6 +62,10 @@ void Voice::applyVolume(float* stereo, std::size_t frames) {
                 sliding = false;
             }
         }
+        if (trimFrames > 0 && --trimFrames == 0)
+            trim = trimTarget;
+        else if (trimFrames > 0)
+            trim += trimStep;
         if (gain < volume)
             gain = std::min(volume, gain + kRampStep);
         else if (gain > volume)
@@ -64,8 +77,8 @@ void Voice::applyVolume(float* stereo, std::size_t frames) {
             std::fill(stereo + i * 2, stereo + frames * 2, 0.0f);
             return;
         }
-        stereo[i * 2] *= gain * left;
-        stereo[i * 2 + 1] *= gain * right;
+        stereo[i * 2] *= gain * trim * left;
+        stereo[i * 2 + 1] *= gain * trim * right;
     }
 }
 

@@ -40,11 +40,18 @@ struct Voice {
     float slideStep = 0;
     int slideFrames = 0;
     bool stopAfterSlide = false;
+    // The level gain under the volume (a song brought to an even loudness): it multiplies
+    // whatever the volume and its slides do, and moves to a new value in a slide of its own.
+    float trim = 1.0f;
+    float trimTarget = 1.0f;
+    float trimStep = 0;
+    int trimFrames = 0;
 
     // Starts the voice; from silence when it starts in the middle of the sound.
     void start(bool fromSilence);
     void startSlide(float target, int milliseconds, bool stopAtEnd);
     void setVolume(float value);
+    void setTrim(float target, int milliseconds);
     // Applies the gain (with the slide) to a block in place; may stop the voice, after which
     // the rest of the block is silence.
     void applyVolume(float* stereo, std::size_t frames);
@@ -177,6 +184,7 @@ struct Stream {
         bool playing = false;
         std::uint64_t volumeSeq = 0;
         float volume = 1;
+        float trimDb = 0;
         std::uint64_t slideSeq = 0;
         AudioEngine::Slide slide;
         std::shared_ptr<const SyncList> syncs = std::make_shared<SyncList>();

@@ -358,3 +358,40 @@ TEST(EngineThreads, ThePositionIsWhatReachedTheSoundCard) {
     EXPECT_TRUE(measured);
     engine.free();
 }
+
+// The level gain under the volume: set at once, slid over a second without a step, and acting
+// together with the volume, on a plain stream and a tempo stream alike.
+TEST(Mixing, TheLevelGainSlidesUnderTheVolume) {
+    Offline o;
+    const QString path = o.wav("tone.wav", sine(1000, 6, 44100, 0.4f));
+    const Handle plain = o.engine.streamCreateFile(path, 0);
+    o.engine.streamPlay(plain, false);
+    o.render(4410);
+    ASSERT_TRUE(o.engine.channelSetGain(plain, -6.0206f, 0));
+    EXPECT_NEAR(peak(o.render(4410), 0, 4410), 0.2, 0.005);
+    o.engine.channelSetAttributes(plain, AudioEngine::kRateUnchanged, 50,
+                                  AudioEngine::kPanUnchanged);
+    o.render(4410); // the volume's own 5 ms ramp
+    EXPECT_NEAR(peak(o.render(4410), 0, 4410), 0.1, 0.005);
+    o.engine.channelSetAttributes(plain, AudioEngine::kRateUnchanged, 100,
+                                  AudioEngine::kPanUnchanged);
+    // Up by 12 dB over a second: half way after half a second, and no jump on the way.
+    ASSERT_TRUE(o.engine.channelSetGain(plain, 6.0206f, 1000));
+    EXPECT_FLOAT_EQ(o.engine.channelGetGain(plain), 6.0206f);
+    const std::vector<float> slide = o.render(44100);
+    EXPECT_NEAR(peak(slide, 21000, 23100), 0.2 + 0.6 * 0.5, 0.03);
+    EXPECT_NEAR(peak(slide, 42000, 44100), 0.8, 0.01);
+    float step = 0;
+    for (std::size_t i = 1; i < slide.size() / 2; ++i)
+        step = std::max(step, std::fabs(slide[i * 2] - slide[(i - 1) * 2]));
+    EXPECT_LT(step, 0.2f); // a 1 kHz wave of 0.8 moves at most 0.114 a sample
+    o.engine.streamFree(plain);
+
+    const Handle decode = o.engine.streamCreateFile(path, AudioEngine::kFlagDecode);
+    ASSERT_TRUE(o.engine.tempoCreate(decode));
+    const Handle tempo = o.engine.tempoGetResampledHandle(decode);
+    o.engine.channelSetGain(tempo, -12.041f, 0);
+    o.engine.streamPlay(tempo, false);
+    o.render(8820);
+    EXPECT_NEAR(peak(o.render(4410), 0, 4410), 0.1, 0.01);
+}
