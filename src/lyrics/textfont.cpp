@@ -15,15 +15,8 @@ FontSpec defaults() {
 }
 
 QStringList toLines(const FontSpec& font) {
-    QStringList styles;
-    if (font.bold)
-        styles << "Bold";
-    if (font.italic)
-        styles << "Italic";
-    if (font.underline)
-        styles << "Underline";
-    if (font.strikeout)
-        styles << "StrikeOut";
+    QStringList styles = fontStyles(font);
+    styles.replaceInStrings("Strikeout", "StrikeOut");
     return {font.name, QString::number(font.size), styles.join(',')};
 }
 

@@ -111,6 +111,13 @@ std::optional<QString> DialogPrompter::openFile(const QString& caption, const QS
     return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
 }
 
+QStringList DialogPrompter::openFiles(const QString& caption, const QString& folder,
+                                      const QString& filter) {
+    if (ending())
+        return {};
+    return QFileDialog::getOpenFileNames(m_owner, captionOr(caption), folder, qtFilter(filter));
+}
+
 std::optional<QString> DialogPrompter::saveFile(const QString& caption, const QString& folder,
                                                 const QString& filter) {
     if (ending())

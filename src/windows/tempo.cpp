@@ -311,8 +311,11 @@ void MainWindow::buildMenus() {
                      [this] { m_favoritePatter->setFocus(); });
     addHiddenCommand("Singer List", QKeySequence(Qt::CTRL | Qt::Key_S),
                      [this] { m_favoriteSingers->setFocus(); });
-    addHiddenCommand("Refresh", QKeySequence(Qt::CTRL | Qt::Key_F5),
-                     [this] { m_musicBrowser->refresh(); });
+    addHiddenCommand("Refresh", QKeySequence(Qt::CTRL | Qt::Key_F5), [this] {
+        m_musicBrowser->refresh();
+        if (m_lyrics)
+            m_lyrics->refreshFiles();
+    });
     addHiddenCommand("Sound Effects", QKeySequence(Qt::SHIFT | Qt::Key_E),
                      [this] { listSoundEffects(); });
     addHiddenCommand("Sound Effect Again", QKeySequence(Qt::CTRL | Qt::Key_F1),
@@ -581,6 +584,7 @@ void MainWindow::showClock() {
 void MainWindow::setLyricsWindow(LyricsWindow* window) {
     m_lyrics = window;
     m_songSlots->setLyricsWindow(window);
+    window->plugInto(*this);
 }
 
 } // namespace hoedeck

@@ -1,5 +1,6 @@
 #include "windowset.h"
 
+#include "css.h"
 #include "help1.h"
 #include "lyrics.h"
 #include "tempo.h"
@@ -11,18 +12,21 @@ WindowSet::WindowSet(const DataFolder& folder, AudioEngine::Output output) : m_e
     m_prompter.setOwner(m_main.get());
     m_main->FormCreate();
 
-    m_lyrics = new LyricsWindow;
+    m_lyrics = new LyricsWindow(folder, m_prompter);
     m_secondary << m_lyrics;
     m_secondary << new SecondaryWindow("TForm4", "Backup");
     m_help = new HelpWindow;
     m_secondary << m_help;
     m_secondary << new SecondaryWindow("TForm5", "Choose a Level");
-    m_secondary << new SecondaryWindow("TMake_CCS_Form", "Make a Cue Sheet Style");
+    m_css = new CssWindow(folder, m_prompter);
+    m_secondary << m_css;
     m_secondary << new SecondaryWindow("TFmReader", "Reader");
     m_secondary << new SecondaryWindow("TfmMetro", "Metronome");
     m_secondary << new SecondaryWindow("TfmWhichDrive", "Choose a Drive");
 
     m_main->setLyricsWindow(m_lyrics);
+    m_lyrics->setStyleSheetMaker(m_css);
+    QObject::connect(m_css, &CssWindow::sizesChanged, m_lyrics, &LyricsWindow::applyUserStyleSheet);
     m_main->setHelpWindow(m_help);
 }
 

@@ -13,6 +13,7 @@ namespace hoedeck {
 class MainWindow;
 class LyricsWindow;
 class HelpWindow;
+class CssWindow;
 
 // Every window of the program, created once in a fixed order and kept until the end. Only the
 // main window shows at start.
@@ -25,6 +26,7 @@ public:
     MainWindow* main() const { return m_main.get(); }
     LyricsWindow* lyrics() const { return m_lyrics; }
     HelpWindow* help() const { return m_help; }
+    CssWindow* css() const { return m_css; }
     AudioEngine& engine() { return m_engine; }
     // In creation order, the main window first.
     QList<QWidget*> all() const;
@@ -35,6 +37,7 @@ private:
     std::unique_ptr<MainWindow> m_main;
     LyricsWindow* m_lyrics = nullptr;
     HelpWindow* m_help = nullptr;
+    CssWindow* m_css = nullptr;
     QList<QWidget*> m_secondary; // owned, deleted in reverse order
 };
 
