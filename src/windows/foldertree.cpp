@@ -56,8 +56,10 @@ void FolderTree::makeModel() {
     m_tree->setModel(m_model);
     for (int column = 1; column < m_model->columnCount(); ++column)
         m_tree->hideColumn(column);
+    // Rows read later (a parent's other folders, sorted in above it) move the folder out of
+    // view again: while the model is still busy with them, it is brought back.
     const auto settle = [this] {
-        if (!m_inView)
+        if (!m_inView || m_tries < kMaxTries)
             m_settle->start();
     };
     connect(m_model, &QFileSystemModel::directoryLoaded, this, settle);
@@ -70,6 +72,7 @@ void FolderTree::showFolder(const QString& folder) {
         makeModel();
     m_folder = QDir::cleanPath(folder);
     m_inView = false;
+    m_tries = 0;
     showFolderInTree();
     // The drive is the mounted volume with the longest root that holds the folder.
     int drive = -1;
@@ -99,6 +102,10 @@ void FolderTree::showFolderInTree() {
     m_tree->setCurrentIndex(index);
     m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
     m_inView = m_tree->viewport()->rect().intersects(m_tree->visualRect(index));
+    // The tree lays its rows out later than the model reports them: look again a few times
+    // rather than wait for a model signal that may not come.
+    if (++m_tries < kMaxTries && !m_inView)
+        m_settle->start();
 }
 
 } // namespace hoedeck

@@ -40,6 +40,8 @@ private:
     QTimer* m_settle;
     QString m_folder;
     bool m_inView = false;
+    static constexpr int kMaxTries = 50;
+    int m_tries = 0;
 };
 
 } // namespace hoedeck
