@@ -31,6 +31,7 @@ QString Player::Name_mp3file(Sender sender, const QString& item) {
     QString path = currentSongPath;
     switch (sender) {
     case Sender::FileListBox1:
+    case Sender::LyricsFileList:
         if (item.isEmpty())
             return currentSongPath;
         path = item;

@@ -16,6 +16,7 @@ class Prompter;
 // Who asked for a song to be opened: the slot decision and the play history depend on it.
 enum class Sender {
     FileListBox1,       // double click in the music folder's file list
+    LyricsFileList,     // double click on a lyrics file: the song married to it
     lbFavorite_Patter,  // double click in the favourite patter list
     lbFavorite_Singers, // double click in the favourite singers list
     spacekey1,          // the cued patter's key

@@ -20,10 +20,10 @@ CardFiles::CardFiles(DataFolder folder, CardDesk& desk, Prompter& prompter)
 }
 
 std::optional<QString> CardFiles::import(ImportFormat format) {
-    const auto chosen = m_prompter.openFiles("Open", QString(), QString());
-    if (!chosen || chosen->isEmpty())
+    const QStringList chosen = m_prompter.openFiles("Open", QString(), QString());
+    if (chosen.isEmpty())
         return std::nullopt;
-    const QString source = chosen->first();
+    const QString source = chosen.first();
     QFile check(source);
     if (!check.open(QIODevice::ReadOnly)) {
         m_prompter.message(

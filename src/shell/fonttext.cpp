@@ -4,7 +4,7 @@
 
 namespace hoedeck {
 
-QString fontToText(const FontSpec& font) {
+QStringList fontStyles(const FontSpec& font) {
     QStringList styles;
     if (font.bold)
         styles << "Bold";
@@ -14,6 +14,11 @@ QString fontToText(const FontSpec& font) {
         styles << "Underline";
     if (font.strikeout)
         styles << "Strikeout";
+    return styles;
+}
+
+QString fontToText(const FontSpec& font) {
+    const QStringList styles = fontStyles(font);
     return QStringLiteral("\"%1\", %2, [%3], [%4]")
         .arg(font.name)
         .arg(font.size)

@@ -3,6 +3,7 @@
 #include "colortext.h"
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace hoedeck {
@@ -21,6 +22,8 @@ struct FontSpec {
 };
 
 QString fontToText(const FontSpec& font);
+// The font's styles as words, in the order Bold, Italic, Underline, Strikeout.
+QStringList fontStyles(const FontSpec& font);
 
 // Reads the fields by their positions between the commas, so a font name holding a comma
 // cannot be stored. Nothing when the text does not have that shape.

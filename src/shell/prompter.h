@@ -29,12 +29,12 @@ public:
                                          const QString& initial) = 0;
     virtual std::optional<QString> openFile(const QString& caption, const QString& folder,
                                             const QString& filter) = 0;
-    // Several files at once; by default the one file openFile() gives.
-    virtual std::optional<QStringList> openFiles(const QString& caption, const QString& folder,
-                                                 const QString& filter) {
-        if (const auto file = openFile(caption, folder, filter))
-            return QStringList{*file};
-        return std::nullopt;
+    // Several files at once; none when cancelled. One at a time where a prompter offers only
+    // that.
+    virtual QStringList openFiles(const QString& caption, const QString& folder,
+                                  const QString& filter) {
+        const std::optional<QString> one = openFile(caption, folder, filter);
+        return one ? QStringList{*one} : QStringList{};
     }
     virtual std::optional<QString> saveFile(const QString& caption, const QString& folder,
                                             const QString& filter) = 0;

@@ -111,13 +111,11 @@ std::optional<QString> DialogPrompter::openFile(const QString& caption, const QS
     return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
 }
 
-std::optional<QStringList> DialogPrompter::openFiles(const QString& caption, const QString& folder,
-                                                     const QString& filter) {
+QStringList DialogPrompter::openFiles(const QString& caption, const QString& folder,
+                                      const QString& filter) {
     if (ending())
-        return std::nullopt;
-    const QStringList paths =
-        QFileDialog::getOpenFileNames(m_owner, captionOr(caption), folder, qtFilter(filter));
-    return paths.isEmpty() ? std::nullopt : std::optional<QStringList>(paths);
+        return {};
+    return QFileDialog::getOpenFileNames(m_owner, captionOr(caption), folder, qtFilter(filter));
 }
 
 std::optional<QString> DialogPrompter::saveFile(const QString& caption, const QString& folder,

@@ -25,8 +25,8 @@ public:
                                  const QString& initial) override;
     std::optional<QString> openFile(const QString& caption, const QString& folder,
                                     const QString& filter) override;
-    std::optional<QStringList> openFiles(const QString& caption, const QString& folder,
-                                         const QString& filter) override;
+    QStringList openFiles(const QString& caption, const QString& folder,
+                          const QString& filter) override;
     std::optional<QString> saveFile(const QString& caption, const QString& folder,
                                     const QString& filter) override;
     std::optional<QString> chooseFolder(const QString& caption, const QString& folder) override;

@@ -1,8 +1,9 @@
 #include "help1.h"
 
+#include "browserpane.h"
+
 #include <QUrl>
 #include <QVBoxLayout>
-#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace hoedeck {
@@ -15,10 +16,7 @@ HelpWindow::HelpWindow(QWidget* parent) : SecondaryWindow("help1", "Hoedeck Help
 
 void HelpWindow::showPage(const QString& path) {
     if (!m_view) {
-        m_view = new QWebEngineView(this);
-        m_view->setObjectName("WebBrowser1");
-        m_view->settings()->setAttribute(QWebEngineSettings::PluginsEnabled, true);
-        m_view->settings()->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
+        m_view = makeBrowserView("WebBrowser1", this);
         layout()->addWidget(m_view);
     }
     m_view->load(QUrl::fromLocalFile(path));

@@ -1,5 +1,6 @@
 #include "musicbrowser.h"
 
+#include "foldertree.h"
 #include "guarded.h"
 #include "listclicks.h"
 #include "musicfolders.h"
@@ -10,14 +11,11 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QFileSystemModel>
 #include <QFileSystemWatcher>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QStorageInfo>
-#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -29,21 +27,10 @@ MusicBrowser::MusicBrowser(MusicFolders& folders, Prompter& prompter, QWidget* f
       m_archiveFolder(MusicFolders::defaultArchiveFolder()) {
     auto* folderLayout = new QVBoxLayout(foldersPanel);
     folderLayout->addWidget(new QLabel("Music Folders", foldersPanel));
-    m_drives = new QComboBox(foldersPanel);
-    m_drives->setObjectName("DriveComboBox1");
-    folderLayout->addWidget(m_drives);
-
-    m_model = new QFileSystemModel(this);
-    m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    m_model->setRootPath("/");
-    m_tree = new QTreeView(foldersPanel);
-    m_tree->setObjectName("DirectoryListBox1");
-    m_tree->setModel(m_model);
-    for (int column = 1; column < m_model->columnCount(); ++column)
-        m_tree->hideColumn(column);
-    m_tree->setHeaderHidden(true);
+    m_folderTree = new FolderTree("DriveComboBox1", "DirectoryListBox1", foldersPanel);
+    m_tree = m_folderTree->tree();
+    folderLayout->addWidget(m_folderTree->drives());
     m_tree->setToolTip("right click to add to favorite subdirectories list");
-    m_tree->setContextMenuPolicy(Qt::NoContextMenu);
     m_tree->viewport()->installEventFilter(this);
     folderLayout->addWidget(m_tree, 3);
 
@@ -67,30 +54,10 @@ MusicBrowser::MusicBrowser(MusicFolders& folders, Prompter& prompter, QWidget* f
     m_files->viewport()->installEventFilter(this);
     fileLayout->addWidget(m_files);
 
-    // The model reads folders and sorts them in the background, so the browser's folder has
-    // its row in the tree only some time after it is asked for: show it once the model has
-    // been quiet for a moment, until it is in view.
-    m_treeSettle = new QTimer(this);
-    m_treeSettle->setSingleShot(true);
-    m_treeSettle->setInterval(100);
-    connect(m_treeSettle, &QTimer::timeout, this, &MusicBrowser::showFolderInTree);
-    const auto settle = [this] {
-        if (!m_folderInView)
-            m_treeSettle->start();
-    };
-    connect(m_model, &QFileSystemModel::directoryLoaded, this, settle);
-    connect(m_model, &QAbstractItemModel::layoutChanged, this, settle);
-    connect(m_model, &QAbstractItemModel::rowsInserted, this, settle);
-
     m_watcher = new QFileSystemWatcher(this);
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { refresh(); });
 
-    connect(m_drives, &QComboBox::activated, this,
-            [this](int index) { goToFolder(m_drives->itemData(index).toString()); });
-    connect(m_tree, &QTreeView::clicked, this,
-            [this](const QModelIndex& index) { goToFolder(m_model->filePath(index)); });
-    connect(m_tree, &QTreeView::activated, this,
-            [this](const QModelIndex& index) { goToFolder(m_model->filePath(index)); });
+    connect(m_folderTree, &FolderTree::folderChosen, this, &MusicBrowser::goToFolder);
     connect(m_favorites, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { goToFolder(item->text()); });
     connect(m_favorites, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -104,21 +71,14 @@ MusicBrowser::MusicBrowser(MusicFolders& folders, Prompter& prompter, QWidget* f
     new ListClicks(
         m_files, [this](const QString& name) { emit fileClicked(name); },
         [this](const QString& name) { emit fileActivated(name); });
-
-    fillDrives();
 }
 
-void MusicBrowser::fillDrives() {
-    m_drives->clear();
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        if (!volume.isValid() || !volume.isReady())
-            continue;
-        const QString root = volume.rootPath();
-        const QString name = volume.displayName() == root
-                                 ? root
-                                 : QStringLiteral("%1 (%2)").arg(volume.displayName(), root);
-        m_drives->addItem(name, root);
-    }
+QTreeView* MusicBrowser::DirectoryListBox1() const {
+    return m_tree;
+}
+
+QComboBox* MusicBrowser::DriveComboBox1() const {
+    return m_folderTree->drives();
 }
 
 void MusicBrowser::showFavoriteFolders() {
@@ -171,35 +131,8 @@ void MusicBrowser::showFiles() {
     m_filesCaption->setText(QStringLiteral("mp3Files: %1").arg(songs.size()));
     reportUnlistable(folder);
 
-    m_folderInView = false;
-    showFolderInTree();
-    // The drive is the mounted volume with the longest root that holds the folder.
-    int drive = -1;
-    qsizetype longest = -1;
-    for (int i = 0; i < m_drives->count(); ++i) {
-        const QString root = m_drives->itemData(i).toString();
-        if (folder.startsWith(root) && root.size() > longest) {
-            drive = i;
-            longest = root.size();
-        }
-    }
-    if (drive >= 0)
-        m_drives->setCurrentIndex(drive);
+    m_folderTree->showFolder(folder);
     watchFolder();
-}
-
-void MusicBrowser::showFolderInTree() {
-    // The model reads folders in the background: the index of a deep folder exists only once
-    // its parents are read, so this runs again as each of them arrives.
-    const QModelIndex index = m_model->index(QDir::cleanPath(m_folders.browserFolder()));
-    if (!index.isValid()) {
-        m_treeSettle->start();
-        return;
-    }
-    const QSignalBlocker block(m_tree->selectionModel());
-    m_tree->setCurrentIndex(index);
-    m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
-    m_folderInView = m_tree->viewport()->rect().intersects(m_tree->visualRect(index));
 }
 
 void MusicBrowser::watchFolder() {

@@ -5,17 +5,16 @@
 #include <functional>
 
 class QComboBox;
-class QFileSystemModel;
 class QFileSystemWatcher;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
-class QTimer;
 class QTreeView;
 class QWidget;
 
 namespace hoedeck {
 
+class FolderTree;
 class MusicFolders;
 class Prompter;
 
@@ -31,16 +30,14 @@ public:
 
     QListWidget* FileListBox1() const { return m_files; }
     QListWidget* lbFavorite_mp3_folders() const { return m_favorites; }
-    QTreeView* DirectoryListBox1() const { return m_tree; }
-    QComboBox* DriveComboBox1() const { return m_drives; }
+    QTreeView* DirectoryListBox1() const;
+    QComboBox* DriveComboBox1() const;
     QLabel* filesCaption() const { return m_filesCaption; }
 
     // Shows what the core holds after start-up.
     void showFavoriteFolders();
     // Goes to a folder (or the nearest one that exists) and shows its songs.
     void goToFolder(const QString& folder);
-    // Selects the browser's folder in the tree and scrolls it into view.
-    void showFolderInTree();
     // Reads the current folder's files again.
     void refresh();
     // The full path of the selected file, empty when none.
@@ -69,7 +66,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void fillDrives();
     void showFiles();
     void reportUnlistable(const QString& folder);
     void watchFolder();
@@ -77,17 +73,14 @@ private:
 
     MusicFolders& m_folders;
     Prompter& m_prompter;
-    QComboBox* m_drives;
+    FolderTree* m_folderTree;
     QTreeView* m_tree;
-    QFileSystemModel* m_model;
     QListWidget* m_favorites;
     QListWidget* m_files;
     QLabel* m_filesCaption;
     QFileSystemWatcher* m_watcher;
     std::function<void()> m_releaseFile;
     QString m_archiveFolder;
-    QTimer* m_treeSettle;
-    bool m_folderInView = false;
     QSet<QString> m_reportedFolders;
 };
 

@@ -230,8 +230,9 @@ void ReaderWindow::openSequence() {
         m_prompter.message(CardDesk::kAllBoxesUsed);
         return;
     }
-    if (const auto chosen = m_prompter.openFiles("Open", m_desk.cardsFolder(), QString()))
-        fillFrom(*chosen);
+    if (const QStringList chosen = m_prompter.openFiles("Open", m_desk.cardsFolder(), QString());
+        !chosen.isEmpty())
+        fillFrom(chosen);
 }
 
 void ReaderWindow::fillFrom(const QStringList& files) {

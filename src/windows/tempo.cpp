@@ -312,8 +312,11 @@ void MainWindow::buildMenus() {
                      [this] { m_favoritePatter->setFocus(); });
     addHiddenCommand("Singer List", QKeySequence(Qt::CTRL | Qt::Key_S),
                      [this] { m_favoriteSingers->setFocus(); });
-    addHiddenCommand("Refresh", QKeySequence(Qt::CTRL | Qt::Key_F5),
-                     [this] { m_musicBrowser->refresh(); });
+    addHiddenCommand("Refresh", QKeySequence(Qt::CTRL | Qt::Key_F5), [this] {
+        m_musicBrowser->refresh();
+        if (m_lyrics)
+            m_lyrics->refreshFiles();
+    });
     addHiddenCommand("Sound Effects", QKeySequence(Qt::SHIFT | Qt::Key_E),
                      [this] { listSoundEffects(); });
     addHiddenCommand("Sound Effect Again", QKeySequence(Qt::CTRL | Qt::Key_F1),
@@ -582,7 +585,9 @@ void MainWindow::showClock() {
 QMenu* MainWindow::lyricsTextReaderMenu() {
     if (!m_lyricsMenu) {
         m_lyricsMenu = new QMenu("Lyrics/Text/Reader", this);
-        menuBar()->insertMenu(m_helpAction, m_lyricsMenu);
+        m_lyricsMenu->setObjectName("LyricsTextReader1");
+        const QMenu* color = findChild<QMenu*>("Color1");
+        menuBar()->insertMenu(color ? color->menuAction() : m_helpAction, m_lyricsMenu);
     }
     return m_lyricsMenu;
 }
@@ -593,6 +598,13 @@ void MainWindow::setReaderWindow(ReaderWindow* window) {
         "Reader", QKeySequence(Qt::CTRL | Qt::Key_F12), this, &MainWindow::reader1Click);
     reader->setObjectName("reader1");
     addAction(reader);
+}
+
+bool MainWindow::hideReader() {
+    if (!m_reader || !m_reader->isVisible())
+        return false;
+    m_reader->hide();
+    return true;
 }
 
 void MainWindow::reader1Click() {
@@ -610,6 +622,7 @@ void MainWindow::reader1Click() {
 void MainWindow::setLyricsWindow(LyricsWindow* window) {
     m_lyrics = window;
     m_songSlots->setLyricsWindow(window);
+    window->plugInto(*this);
 }
 
 } // namespace hoedeck

@@ -58,6 +58,8 @@ public:
     void setReaderWindow(ReaderWindow* window);
     // "Reader": hides the reader when it shows, shows it maximised otherwise.
     void reader1Click();
+    // Hides the reader when it shows; true when it did.
+    bool hideReader();
     QMenu* lyricsTextReaderMenu();
 
     // The creation step: loads every setting in its fixed order. A file that cannot be read or

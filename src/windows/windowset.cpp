@@ -1,6 +1,7 @@
 #include "windowset.h"
 
 #include "guarded.h"
+#include "css.h"
 #include "help1.h"
 #include "lyrics.h"
 #include "multilevel.h"
@@ -14,20 +15,23 @@ WindowSet::WindowSet(const DataFolder& folder, AudioEngine::Output output) : m_e
     m_prompter.setOwner(m_main.get());
     m_main->FormCreate();
 
-    m_lyrics = new LyricsWindow;
+    m_lyrics = new LyricsWindow(folder, m_prompter);
     m_secondary << m_lyrics;
     m_secondary << new SecondaryWindow("TForm4", "Backup");
     m_help = new HelpWindow;
     m_secondary << m_help;
     m_levels = new MultiLevelWindow;
     m_secondary << m_levels;
-    m_secondary << new SecondaryWindow("TMake_CCS_Form", "Make a Cue Sheet Style");
+    m_css = new CssWindow(folder, m_prompter);
+    m_secondary << m_css;
     m_reader = new ReaderWindow(folder, m_prompter);
     m_secondary << m_reader;
     m_secondary << new SecondaryWindow("TfmMetro", "Metronome");
     m_secondary << new SecondaryWindow("TfmWhichDrive", "Choose a Drive");
 
     m_main->setLyricsWindow(m_lyrics);
+    m_lyrics->setStyleSheetMaker(m_css);
+    QObject::connect(m_css, &CssWindow::sizesChanged, m_lyrics, &LyricsWindow::applyUserStyleSheet);
     m_main->setHelpWindow(m_help);
     m_main->setReaderWindow(m_reader);
 }

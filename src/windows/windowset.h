@@ -15,6 +15,7 @@ class LyricsWindow;
 class HelpWindow;
 class ReaderWindow;
 class MultiLevelWindow;
+class CssWindow;
 
 // Every window of the program, created once in a fixed order and kept until the end. Only the
 // main window shows at start.
@@ -29,6 +30,7 @@ public:
     HelpWindow* help() const { return m_help; }
     ReaderWindow* reader() const { return m_reader; }
     MultiLevelWindow* levels() const { return m_levels; }
+    CssWindow* css() const { return m_css; }
     AudioEngine& engine() { return m_engine; }
     // In creation order, the main window first.
     QList<QWidget*> all() const;
@@ -41,6 +43,7 @@ private:
     HelpWindow* m_help = nullptr;
     ReaderWindow* m_reader = nullptr;
     MultiLevelWindow* m_levels = nullptr;
+    CssWindow* m_css = nullptr;
     QList<QWidget*> m_secondary; // owned, deleted in reverse order
 };
 

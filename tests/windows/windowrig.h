@@ -26,7 +26,7 @@ struct Window {
     TempDataFolder data;
     ScriptedPrompter prompter;
     AudioEngine engine{AudioEngine::Output::Null};
-    LyricsWindow lyrics;
+    LyricsWindow lyrics{data.folder(), prompter};
     std::unique_ptr<MainWindow> main;
 
     Window() {
@@ -48,6 +48,8 @@ struct Window {
         // a double click.
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        // The second press is let go as well, or the button stays down for the next test.
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, rect.center());
     }
 };
 
