@@ -1,6 +1,8 @@
 #include "tempo.h"
 
 #include "audioengine.h"
+#include "breaktimer.h"
+#include "breaktimerview.h"
 #include "colors.h"
 #include "commandkeys.h"
 #include "effects.h"
@@ -128,6 +130,8 @@ void MainWindow::buildPanels() {
     m_fileList = m_musicBrowser->FileListBox1();
     m_player = std::make_unique<Player>(m_engine, *m_musicFolders, m_prompter);
     m_transport = std::make_unique<Transport>(*m_player, m_prompter);
+    m_breakTimer = std::make_unique<BreakTimer>(m_folder, m_engine, *m_player, m_prompter);
+    m_breakTimer->plugInto(*m_player, *m_transport);
     m_effects = std::make_unique<Effects>(m_engine, *m_player);
     m_effects->plugInto(*m_player);
     m_effects->refreshPositionLabels = [this] { m_player->UpdatePositionLabel(); };
@@ -263,6 +267,8 @@ void MainWindow::buildMenus() {
     fade->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     connect(fade, &QAction::triggered, this, [this] { m_transport->fade(); });
     addAction(fade);
+    m_breakTimerView = new BreakTimerView(*m_breakTimer, m_prompter, menuBar(),
+                                          m_songSlots->LBCountdown(), m_progresTimer, this);
 
     QAction* looping = menuBar()->addAction("Looping");
     looping->setObjectName("Looping1");
@@ -405,6 +411,8 @@ void MainWindow::FormCreate() {
     guarded([this] { m_musicFolders->load_subdirectories(); });
     guarded([this] { m_musicBrowser->goToFolder(m_musicFolders->browserFolder()); });
     guarded([this] { m_favorites->history.load_history_color(); });
+    guarded([this] { m_breakTimer->load_timer(); });
+    m_breakTimerView->refresh();
     guarded([this] { m_favorites->Sorted_Checked(); });
     guarded([this] { showFavorites(); });
     cueFirstSongs();
@@ -581,6 +589,7 @@ void MainWindow::showClock() {
 void MainWindow::setLyricsWindow(LyricsWindow* window) {
     m_lyrics = window;
     m_songSlots->setLyricsWindow(window);
+    m_breakTimerView->setLyricsWindow(window);
 }
 
 } // namespace hoedeck
