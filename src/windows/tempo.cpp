@@ -1,8 +1,7 @@
 #include "tempo.h"
 
 #include "audioengine.h"
-#include "breaktimer.h"
-#include "breaktimerview.h"
+#include "callertools.h"
 #include "colors.h"
 #include "commandkeys.h"
 #include "effects.h"
@@ -130,8 +129,6 @@ void MainWindow::buildPanels() {
     m_fileList = m_musicBrowser->FileListBox1();
     m_player = std::make_unique<Player>(m_engine, *m_musicFolders, m_prompter);
     m_transport = std::make_unique<Transport>(*m_player, m_prompter);
-    m_breakTimer = std::make_unique<BreakTimer>(m_folder, m_engine, *m_player, m_prompter);
-    m_breakTimer->plugInto(*m_player, *m_transport);
     m_effects = std::make_unique<Effects>(m_engine, *m_player);
     m_effects->plugInto(*m_player);
     m_effects->refreshPositionLabels = [this] { m_player->UpdatePositionLabel(); };
@@ -144,6 +141,10 @@ void MainWindow::buildPanels() {
                                     {m_pLeftSide, m_panel7, m_panelProgress, m_favoritePatter,
                                      m_favoriteSingers, m_clocker, m_progresTimer, m_timer1},
                                     this);
+    m_tools = new CallerTools({m_folder, m_engine, *m_player, *m_transport, *m_loopMarks,
+                               m_prompter, m_client, m_progresTimer, m_songSlots->LBCountdown(),
+                               [this](const std::function<void()>& run) { guarded(run); }},
+                              this);
     m_favoritesView = new FavoritesView(
         *m_favorites, *m_musicFolders, *m_musicBrowser, *m_songLog, m_prompter,
         {m_pLeftSide, m_panel10, m_panel11, static_cast<SongListWidget*>(m_favoritePatter),
@@ -267,8 +268,7 @@ void MainWindow::buildMenus() {
     fade->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     connect(fade, &QAction::triggered, this, [this] { m_transport->fade(); });
     addAction(fade);
-    m_breakTimerView = new BreakTimerView(*m_breakTimer, m_prompter, menuBar(),
-                                          m_songSlots->LBCountdown(), m_progresTimer, this);
+    m_tools->addTimerMenu(menuBar());
 
     QAction* looping = menuBar()->addAction("Looping");
     looping->setObjectName("Looping1");
@@ -276,6 +276,7 @@ void MainWindow::buildMenus() {
     connect(looping, &QAction::triggered, this, &MainWindow::toggleLoopPanel);
     addAction(looping);
     buildBpmMenu();
+    m_tools->addRemoteMenu(menuBar());
     QAction* toEnd = menuBar()->addAction("Play to End");
     toEnd->setObjectName("PlaytoEnd1");
     toEnd->setShortcut(QKeySequence(Qt::Key_F7));
@@ -406,13 +407,13 @@ void MainWindow::FormCreate() {
         m_musicBrowser->showFavoriteFolders();
     });
     guarded([this] { m_eqPresets->load_user_EQ_presets(); });
+    m_tools->probeRemote();
     scale_the_screen();
     guarded([this] { m_favorites->load_current_favorites(); });
     guarded([this] { m_musicFolders->load_subdirectories(); });
     guarded([this] { m_musicBrowser->goToFolder(m_musicFolders->browserFolder()); });
     guarded([this] { m_favorites->history.load_history_color(); });
-    guarded([this] { m_breakTimer->load_timer(); });
-    m_breakTimerView->refresh();
+    m_tools->loadTimer();
     guarded([this] { m_favorites->Sorted_Checked(); });
     guarded([this] { showFavorites(); });
     cueFirstSongs();
@@ -589,7 +590,7 @@ void MainWindow::showClock() {
 void MainWindow::setLyricsWindow(LyricsWindow* window) {
     m_lyrics = window;
     m_songSlots->setLyricsWindow(window);
-    m_breakTimerView->setLyricsWindow(window);
+    m_tools->setLyricsWindow(window);
 }
 
 } // namespace hoedeck

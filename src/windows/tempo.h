@@ -18,8 +18,7 @@ class QTimer;
 namespace hoedeck {
 
 class AudioEngine;
-class BreakTimer;
-class BreakTimerView;
+class CallerTools;
 class LyricsWindow;
 class HelpWindow;
 class IniFilesMenu;
@@ -68,7 +67,7 @@ public:
     MusicBrowser& musicBrowser() { return *m_musicBrowser; }
     Player& player() { return *m_player; }
     Transport& transport() { return *m_transport; }
-    BreakTimer& breakTimer() { return *m_breakTimer; }
+    CallerTools& tools() { return *m_tools; }
     Effects& effects() { return *m_effects; }
     FavoritesLists& favorites() { return *m_favorites; }
     LoopMarks& loopMarks() { return *m_loopMarks; }
@@ -139,8 +138,7 @@ private:
     MusicBrowser* m_musicBrowser = nullptr;
     std::unique_ptr<Player> m_player;
     std::unique_ptr<Transport> m_transport;
-    std::unique_ptr<BreakTimer> m_breakTimer;
-    BreakTimerView* m_breakTimerView = nullptr;
+    CallerTools* m_tools = nullptr;
     std::unique_ptr<Effects> m_effects;
     EffectsView* m_effectsView = nullptr;
     std::unique_ptr<EqPresets> m_eqPresets;

@@ -157,7 +157,7 @@ TEST(MainWindow, MenusHoldOnlyWhatWorks) {
     for (QAction* action : window.menuBar()->actions())
         titles << action->text().remove('&');
     EXPECT_EQ(titles, QStringList({"File", "Tempo/Pitch", "Fade", "Timer: ON", "Looping", "BPM",
-                                   "Play to End", "Color", "History", "Help"}));
+                                   "Remote", "Play to End", "Color", "History", "Help"}));
 
     // An editable file that does not exist yet is reported, not handed to an editor.
     window.openIniFile("memorize.txt");

@@ -1,13 +1,19 @@
-// The caller's tools in the main window: the break timer's menu and countdown, as a caller
-// meets them through the real menus and keys on the silent real-time output.
+// The caller's tools in the main window: the break timer's menu and countdown and the hand
+// remote, as a caller meets them through the real menus and keys on the silent real-time
+// output.
 
 #include "breaktimer.h"
+#include "callertools.h"
 #include "player.h"
+#include "ptypair.h"
+#include "remotemenu.h"
+#include "serialremote.h"
 #include "textstore.h"
 #include "waiting.h"
 #include "windowrig.h"
 
 #include <QAction>
+#include <QFrame>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -77,4 +83,57 @@ TEST(BreakTimerWindow, TheMenuWritesTheFileAndTheCountdownTurnsRedInBothWindows)
     EXPECT_TRUE(w.lyrics.LBCountdown()->styleSheet().isEmpty());
     EXPECT_FALSE(w.engine.channelIsActive(w.main->player().streams.alarm));
     EXPECT_TRUE(w.prompter.shown.isEmpty()) << w.prompter.shown.join('\n').toStdString();
+}
+
+TEST(RemoteWindow, APressOnTheRemotePlaysTheCuedPatterBeforeAnySongWasOpened) {
+    Window w;
+    PtyPair line(w.data.path(""));
+    ASSERT_TRUE(line.start());
+    QStringList ports(SerialRemote::kPorts, QString());
+    ports[1] = line.port();
+    textstore::writeList(w.data.path("ini/serial_ports.txt"), ports);
+    w.main->tools().probeRemote();
+    QMenu* remote = menuNamed(w, "Remote");
+    ASSERT_TRUE(remote);
+    for (int port = 1; port <= SerialRemote::kPorts; ++port)
+        EXPECT_EQ(item(remote, QString::number(port))->isVisible(), port == 2) << port;
+    EXPECT_TRUE(item(remote, "off")->isChecked());
+    EXPECT_TRUE(item(remote, "toggle start/stop ")->isChecked());
+    EXPECT_FALSE(item(remote, "toggle flash calls")->isEnabled()); // no call lists to flash
+
+    item(remote, "10")->trigger();
+    ASSERT_EQ(w.prompter.shown.size(), 1);
+    EXPECT_TRUE(w.prompter.shown[0].startsWith("Wrong port number dude!"));
+    EXPECT_TRUE(item(remote, "off")->isChecked());
+    item(remote, "2")->trigger();
+    EXPECT_TRUE(item(remote, "on")->isChecked());
+    EXPECT_TRUE(item(remote, "2")->isChecked());
+    EXPECT_FALSE(item(remote, "10")->isChecked());
+    item(remote, "off")->trigger();
+    QTest::keyClick(w.main.get(), Qt::Key_R, Qt::ControlModifier);
+    EXPECT_TRUE(w.main->tools().remote().isOn());
+
+    // The keep-alive runs before the first song: a press starts the evening.
+    EXPECT_FALSE(w.main->ProgresTimer()->isActive());
+    w.main->player().lbCuedPatter = "Patter.wav";
+    w.prompter.choices = {0}; // F1 with no song yet asks which: the patter
+    const QByteArray sent = line.waitRead();
+    ASSERT_TRUE(sent.startsWith("H"));
+    line.write("H");
+    EXPECT_TRUE(waitUntil([&] { return w.main->player().playing.load(); }));
+    EXPECT_EQ(w.main->player().current_song, "Patter.wav");
+    // The pause after the press: nothing goes out for a second.
+    QTest::qWait(300);
+    line.read();
+    QTest::qWait(600);
+    EXPECT_EQ(line.read(), "");
+
+    item(remote, "Making the cord")->trigger();
+    QFrame* cord = w.main->tools().remoteMenu().cordPanel();
+    ASSERT_TRUE(cord->isVisible());
+    const QPoint middle = cord->geometry().center() - cord->parentWidget()->rect().center();
+    EXPECT_LE(middle.manhattanLength(), 2);
+    QTest::mouseDClick(cord->findChild<QLabel*>("lblCord"), Qt::LeftButton);
+    EXPECT_FALSE(cord->isVisible());
+    EXPECT_EQ(w.prompter.shown.size(), 2); // the refused port and the F1 question
 }
