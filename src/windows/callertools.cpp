@@ -1,9 +1,13 @@
 #include "callertools.h"
 
+#include "U_metronome.h"
 #include "breaktimer.h"
 #include "breaktimerview.h"
 #include "remotemenu.h"
 #include "serialremote.h"
+
+#include <QAction>
+#include <QMenu>
 
 namespace hoedeck {
 
@@ -30,6 +34,16 @@ void CallerTools::addRemoteMenu(QMenuBar* bar) {
 
 void CallerTools::setLyricsWindow(LyricsWindow* window) {
     m_timerView->setLyricsWindow(window);
+}
+
+void CallerTools::addMetronomeCommand(QMenu* bpm) {
+    QAction* metronome =
+        bpm->addAction("Metronome", QKeySequence(Qt::CTRL | Qt::Key_M), this, [this] {
+            if (m_metronome)
+                m_metronome->toggle();
+        });
+    metronome->setObjectName("Metronome1");
+    m_parts.window->addAction(metronome); // its key works while the menu is closed
 }
 
 void CallerTools::probeRemote() {

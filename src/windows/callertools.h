@@ -7,6 +7,7 @@
 #include <memory>
 
 class QLabel;
+class QMenu;
 class QMenuBar;
 class QTimer;
 class QWidget;
@@ -18,6 +19,7 @@ class BreakTimer;
 class BreakTimerView;
 class LoopMarks;
 class LyricsWindow;
+class MetronomeWindow;
 class Player;
 class Prompter;
 class RemoteMenu;
@@ -53,6 +55,10 @@ public:
     void addTimerMenu(QMenuBar* bar);
     void addRemoteMenu(QMenuBar* bar);
     void setLyricsWindow(LyricsWindow* window);
+    // "Metronome" (Control-M) into the BPM menu: shows and starts the metronome window, or
+    // stops and hides it.
+    void addMetronomeCommand(QMenu* bpm);
+    void setMetronomeWindow(MetronomeWindow* window) { m_metronome = window; }
 
     // Start-up steps: the remote's ports, the break timer's files.
     void probeRemote();
@@ -64,6 +70,7 @@ private:
     std::unique_ptr<SerialRemote> m_remote;
     BreakTimerView* m_timerView = nullptr;
     RemoteMenu* m_remoteMenu = nullptr;
+    MetronomeWindow* m_metronome = nullptr;
 };
 
 } // namespace hoedeck

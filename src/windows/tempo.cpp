@@ -375,6 +375,7 @@ void MainWindow::buildBpmMenu() {
     for (const int value : SpeedMatching::kOverrides)
         addChoice(QString::number(value), value);
     addChoice("no", 0);
+    m_tools->addMetronomeCommand(bpm);
 }
 
 void MainWindow::guarded(const std::function<void()>& command) {

@@ -1,5 +1,7 @@
 #include "windowset.h"
 
+#include "U_metronome.h"
+#include "callertools.h"
 #include "help1.h"
 #include "lyrics.h"
 #include "tempo.h"
@@ -19,11 +21,13 @@ WindowSet::WindowSet(const DataFolder& folder, AudioEngine::Output output) : m_e
     m_secondary << new SecondaryWindow("TForm5", "Choose a Level");
     m_secondary << new SecondaryWindow("TMake_CCS_Form", "Make a Cue Sheet Style");
     m_secondary << new SecondaryWindow("TFmReader", "Reader");
-    m_secondary << new SecondaryWindow("TfmMetro", "Metronome");
+    auto* metronome = new MetronomeWindow(folder, m_engine, m_main->effects(), m_prompter);
+    m_secondary << metronome;
     m_secondary << new SecondaryWindow("TfmWhichDrive", "Choose a Drive");
 
     m_main->setLyricsWindow(m_lyrics);
     m_main->setHelpWindow(m_help);
+    m_main->tools().setMetronomeWindow(metronome);
 }
 
 WindowSet::~WindowSet() {

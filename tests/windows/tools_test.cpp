@@ -1,9 +1,12 @@
-// The caller's tools in the main window: the break timer's menu and countdown and the hand
-// remote, as a caller meets them through the real menus and keys on the silent real-time
-// output.
+// The caller's tools in the main window: the break timer's menu and countdown, the hand
+// remote and the metronome, as a caller meets them through the real menus and keys on the
+// silent real-time output.
 
+#include "U_metronome.h"
 #include "breaktimer.h"
 #include "callertools.h"
+#include "effects.h"
+#include "metronome.h"
 #include "player.h"
 #include "ptypair.h"
 #include "remotemenu.h"
@@ -11,11 +14,15 @@
 #include "textstore.h"
 #include "waiting.h"
 #include "windowrig.h"
+#include "windowset.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFrame>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QSpinBox>
 
 using namespace hoedeck;
 using namespace hoedeck::testing;
@@ -136,4 +143,64 @@ TEST(RemoteWindow, APressOnTheRemotePlaysTheCuedPatterBeforeAnySongWasOpened) {
     QTest::mouseDClick(cord->findChild<QLabel*>("lblCord"), Qt::LeftButton);
     EXPECT_FALSE(cord->isVisible());
     EXPECT_EQ(w.prompter.shown.size(), 2); // the refused port and the F1 question
+}
+
+TEST(MetronomeWindow, ControlMShowsAndStartsItThenStopsAndHidesIt) {
+    TempDataFolder data;
+    QDir().mkpath(data.path("sounds"));
+    writeWav(data.path("sounds/Tick.wav"), std::vector<float>(400, 0.5f));
+    writeWav(data.path("sounds/beep.wav"), sine(880, 0.03));
+    WindowSet windows(data.folder(), AudioEngine::Output::Null);
+    MetronomeWindow* window = nullptr;
+    for (QWidget* w : windows.all())
+        if (w->objectName() == "TfmMetro")
+            window = static_cast<MetronomeWindow*>(w);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->windowTitle(), "Metronome");
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(window->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(window->ComboBox1()->count(), 2);
+    EXPECT_EQ(window->ComboBox1()->currentText(), "beep.wav");
+    EXPECT_EQ(window->Edit1()->value(), 125);
+    EXPECT_EQ(window->Edit1()->minimum(), 40);
+    EXPECT_EQ(window->Edit1()->maximum(), 240);
+
+    MainWindow* main = windows.main();
+    main->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+    main->effects().setVolume(60);
+    QTest::keyClick(main, Qt::Key_M, Qt::ControlModifier);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->metronome().running());
+    EXPECT_EQ(window->StartBtn()->text(), "Stop");
+    EXPECT_EQ(main->effects().tbVolume, 30);
+    EXPECT_TRUE(waitUntil([&] { return window->metronome().beatsPlaced() >= 3; }));
+    window->Edit1()->setValue(240);
+    EXPECT_EQ(window->metronome().bpm(), 240);
+
+    QTest::keyClick(main, Qt::Key_M, Qt::ControlModifier); // stopped and hidden at once
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->metronome().running());
+    EXPECT_EQ(window->StartBtn()->text(), "Start");
+    EXPECT_EQ(main->effects().tbVolume, 100);
+
+    // Its own button, and closing it from the window system: stopped, the music back up.
+    window->show();
+    QTest::mouseClick(window->StartBtn(), Qt::LeftButton);
+    EXPECT_TRUE(window->metronome().running());
+    EXPECT_EQ(main->effects().tbVolume, 30);
+    window->close();
+    EXPECT_FALSE(window->metronome().running());
+    EXPECT_EQ(window->StartBtn()->text(), "Start");
+    EXPECT_EQ(main->effects().tbVolume, 100);
+
+    // Shown and stopped: Control-M starts it, and the window goes once that run is stopped.
+    window->show();
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+    QTest::keyClick(main, Qt::Key_M, Qt::ControlModifier);
+    EXPECT_TRUE(window->metronome().running());
+    EXPECT_TRUE(window->isVisible());
+    QTest::mouseClick(window->StartBtn(), Qt::LeftButton);
+    EXPECT_FALSE(window->isVisible());
 }
