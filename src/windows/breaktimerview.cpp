@@ -24,6 +24,11 @@ void showCountdown(QLabel* label, const BreakTimer::Countdown& countdown) {
 BreakTimerView::BreakTimerView(BreakTimer& timer, Prompter& prompter, QMenuBar* bar,
                                QLabel* countdown, QTimer* progresTimer, QObject* parent)
     : QObject(parent), m_timer(timer), m_prompter(prompter), m_countdown(countdown) {
+    // Read at a glance while calling, as large as the position under it.
+    QFont big = m_countdown->font();
+    big.setPointSize(big.pointSize() + 6);
+    big.setBold(true);
+    m_countdown->setFont(big);
     m_menu = bar->addMenu(m_timer.caption());
     m_menu->setObjectName("Timer");
     auto* minutes = new QActionGroup(this);
