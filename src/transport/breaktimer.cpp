@@ -35,10 +35,10 @@ qint64 BreakTimer::steadyMs() {
 BreakTimer::BreakTimer(DataFolder folder, AudioEngine& engine, Player& player, Prompter& prompter,
                        Clock clock)
     : m_folder(std::move(folder)), m_engine(engine), m_player(player), m_prompter(prompter),
-      m_clock(std::move(clock)), m_alarmPath(defaultAlarmPath()) {}
+      m_clock(std::move(clock)), m_alarmPath(kShippedAlarm) {}
 
 void BreakTimer::load_timer() {
-    textstore::ensureFile(timerPath(), {QString::number(kDefaultMinutes), defaultAlarmPath(), kOn});
+    textstore::ensureFile(timerPath(), {QString::number(kDefaultMinutes), kShippedAlarm, kOn});
     textstore::ensureFile(m_folder.ini(kTimesUpFile), {QString::number(kDefaultVolume)});
     const QStringList lines = textstore::readSettings(timerPath());
     // Only an item's own number checks it: " 5" or "05" checks none.
@@ -48,7 +48,7 @@ void BreakTimer::load_timer() {
             m_checkedMinutes = n;
     if (const auto minutes = wholeNumber(lines.value(0), 0, kMaxMinutes))
         m_minutes = *minutes;
-    m_alarmPath = lines.size() >= 2 ? lines[1] : defaultAlarmPath();
+    m_alarmPath = lines.size() >= 2 ? lines[1] : kShippedAlarm;
     if (lines.size() > 2)
         m_soundOn = lines[2] == kOn;
 }
@@ -57,7 +57,7 @@ QStringList BreakTimer::paddedLines(int count) {
     QStringList lines = textstore::readSettings(timerPath());
     // A file cut short (edited by hand, or a single line written by choosing minutes) gets
     // the lines it lacks, so each command changes only its own line.
-    const QStringList fill{QString::number(m_minutes), defaultAlarmPath(), m_soundOn ? kOn : kOff};
+    const QStringList fill{QString::number(m_minutes), kShippedAlarm, m_soundOn ? kOn : kOff};
     while (lines.size() < count)
         lines << fill[lines.size()];
     return lines;
@@ -177,8 +177,8 @@ int BreakTimer::alarmVolume() {
 
 QString BreakTimer::playablePath(const QString& stored) const {
     if (stored.compare(kForeignDefaultAlarm, Qt::CaseInsensitive) == 0)
-        return defaultAlarmPath();
-    return stored;
+        return m_folder.path(kShippedAlarm);
+    return QFileInfo(stored).isRelative() ? m_folder.path(stored) : stored;
 }
 
 void BreakTimer::sayOnce(const QString& text) {

@@ -30,6 +30,8 @@ public:
     // means the alarm shipped in the data folder.
     static inline const QString kForeignDefaultAlarm =
         QStringLiteral("c:\\windows\\media\\battlow.wav");
+    // The default alarm, stored relative to the data folder so that it survives the folder
+    // being moved; a path the caller chose is stored as chosen.
     static inline const QString kShippedAlarm = QStringLiteral("media/battlow.wav");
 
     // Milliseconds on a clock that only moves forward: a countdown must not jump when the
@@ -45,7 +47,6 @@ public:
     bool soundOn() const { return m_soundOn; }
     QString caption() const { return m_soundOn ? "Timer: ON" : "Timer: OFF"; }
     QString alarmPath() const { return m_alarmPath; }
-    QString defaultAlarmPath() const { return m_folder.path(kShippedAlarm); }
 
     // Start-up: timer.txt is made with its defaults when missing, then read into the menu.
     void load_timer();
@@ -84,6 +85,7 @@ private:
     // cannot be read) that is said once, with what `instead` (holding %1) does with fallback.
     int firstNumber(const QString& file, int max, int fallback, const QString& meaning,
                     const QString& instead);
+    // The file an alarm path stands for.
     QString playablePath(const QString& stored) const;
     // A message said once a session: the tick and every song open would repeat it.
     void sayOnce(const QString& text);

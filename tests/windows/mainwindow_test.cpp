@@ -49,7 +49,7 @@ TEST(MainWindow, StartsCleanOnAnEmptyIniFolder) {
     EXPECT_EQ(textstore::readList(data.path("ini/splitter.txt")), QStringList({"57"}));
     EXPECT_EQ(textstore::readList(data.path("ini/color.txt")).value(0), "clTeal");
     EXPECT_EQ(textstore::readList(data.path("ini/timer.txt")),
-              QStringList({"11", data.path("media/battlow.wav"), "on"}));
+              QStringList({"11", "media/battlow.wav", "on"}));
     EXPECT_EQ(textstore::readList(data.path("ini/times_up.txt")), QStringList({"50"}));
 
     EXPECT_FALSE(window.ProgresTimer()->isActive());
