@@ -4,6 +4,7 @@
 #include "numbertext.h"
 #include "player.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace hoedeck {
@@ -155,6 +156,13 @@ void LoopMarks::back15() {
     normaliseMarks();
     if (target < m_player.loopEnd())
         playToEndOff();
+}
+
+void LoopMarks::moveAllTo(double seconds) {
+    const auto at = float(std::max(0.0, seconds));
+    for (const Handle h :
+         {m_player.streams.singerTempo, m_player.streams.copyA, m_player.streams.copyB})
+        m_engine.channelSetPosition(h, m_engine.channelSeconds2Bytes(h, at));
 }
 
 void LoopMarks::goBegin15() {

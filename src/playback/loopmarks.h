@@ -28,6 +28,8 @@ public:
     void goBegin15();
     void goEnd15();
     void btnTest_Loop(); // 5 s before the loop end
+    // The singer's source and both patter copies to the same time: the remote's reset.
+    void moveAllTo(double seconds);
     void playToEndOn();
     void playToEndOff();
     void togglePlayToEnd();

@@ -233,7 +233,6 @@ void SongSlotsView::tick() {
     followPosition();
     showStatus(m_label3, m_player.Label3, m_player.label3Golden);
     if (m_lyrics) {
-        m_lyrics->LBCountdown()->setText(m_countdown->text());
         m_lyrics->position_counter()->setText(m_label1->text());
         m_lyrics->lOf()->setText(m_of->text());
         m_lyrics->ltotal_time()->setText(m_player.Label2);

@@ -61,6 +61,7 @@ public:
     QListWidget* lbInfo() const { return m_info; }
     QLabel* Label3() const { return m_label3; }
     QLabel* Label1() const { return m_label1; }
+    QLabel* LBCountdown() const { return m_countdown; }
 
 private:
     void advancePlaylist();

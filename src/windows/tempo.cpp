@@ -1,6 +1,7 @@
 #include "tempo.h"
 
 #include "audioengine.h"
+#include "callertools.h"
 #include "colors.h"
 #include "commandkeys.h"
 #include "effects.h"
@@ -141,6 +142,10 @@ void MainWindow::buildPanels() {
                                     {m_pLeftSide, m_panel7, m_panelProgress, m_favoritePatter,
                                      m_favoriteSingers, m_clocker, m_progresTimer, m_timer1},
                                     this);
+    m_tools = new CallerTools({m_folder, m_engine, *m_player, *m_transport, *m_loopMarks,
+                               m_prompter, m_client, m_progresTimer, m_songSlots->LBCountdown(),
+                               [this](const std::function<void()>& run) { guarded(run); }},
+                              this);
     m_favoritesView = new FavoritesView(
         *m_favorites, *m_musicFolders, *m_musicBrowser, *m_songLog, m_prompter,
         {m_pLeftSide, m_panel10, m_panel11, static_cast<SongListWidget*>(m_favoritePatter),
@@ -264,6 +269,7 @@ void MainWindow::buildMenus() {
     fade->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     connect(fade, &QAction::triggered, this, [this] { m_transport->fade(); });
     addAction(fade);
+    m_tools->addTimerMenu(menuBar());
 
     QAction* looping = menuBar()->addAction("Looping");
     looping->setObjectName("Looping1");
@@ -271,6 +277,7 @@ void MainWindow::buildMenus() {
     connect(looping, &QAction::triggered, this, &MainWindow::toggleLoopPanel);
     addAction(looping);
     buildBpmMenu();
+    m_tools->addRemoteMenu(menuBar());
     QAction* toEnd = menuBar()->addAction("Play to End");
     toEnd->setObjectName("PlaytoEnd1");
     toEnd->setShortcut(QKeySequence(Qt::Key_F7));
@@ -372,6 +379,7 @@ void MainWindow::buildBpmMenu() {
     for (const int value : SpeedMatching::kOverrides)
         addChoice(QString::number(value), value);
     addChoice("no", 0);
+    m_tools->addMetronomeCommand(bpm);
 }
 
 void MainWindow::guarded(const std::function<void()>& command) {
@@ -404,11 +412,13 @@ void MainWindow::FormCreate() {
         m_musicBrowser->showFavoriteFolders();
     });
     guarded([this] { m_eqPresets->load_user_EQ_presets(); });
+    m_tools->probeRemote();
     scale_the_screen();
     guarded([this] { m_favorites->load_current_favorites(); });
     guarded([this] { m_musicFolders->load_subdirectories(); });
     guarded([this] { m_musicBrowser->goToFolder(m_musicFolders->browserFolder()); });
     guarded([this] { m_favorites->history.load_history_color(); });
+    m_tools->loadTimer();
     guarded([this] { m_favorites->Sorted_Checked(); });
     guarded([this] { showFavorites(); });
     cueFirstSongs();
@@ -623,6 +633,7 @@ void MainWindow::setLyricsWindow(LyricsWindow* window) {
     m_lyrics = window;
     m_songSlots->setLyricsWindow(window);
     window->plugInto(*this);
+    m_tools->setLyricsWindow(window);
 }
 
 } // namespace hoedeck

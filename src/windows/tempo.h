@@ -18,6 +18,7 @@ class QTimer;
 namespace hoedeck {
 
 class AudioEngine;
+class CallerTools;
 class LyricsWindow;
 class HelpWindow;
 class ReaderWindow;
@@ -74,6 +75,7 @@ public:
     MusicBrowser& musicBrowser() { return *m_musicBrowser; }
     Player& player() { return *m_player; }
     Transport& transport() { return *m_transport; }
+    CallerTools& tools() { return *m_tools; }
     Effects& effects() { return *m_effects; }
     FavoritesLists& favorites() { return *m_favorites; }
     LoopMarks& loopMarks() { return *m_loopMarks; }
@@ -144,6 +146,7 @@ private:
     MusicBrowser* m_musicBrowser = nullptr;
     std::unique_ptr<Player> m_player;
     std::unique_ptr<Transport> m_transport;
+    CallerTools* m_tools = nullptr;
     std::unique_ptr<Effects> m_effects;
     EffectsView* m_effectsView = nullptr;
     std::unique_ptr<EqPresets> m_eqPresets;

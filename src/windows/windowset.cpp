@@ -1,7 +1,9 @@
 #include "windowset.h"
 
-#include "guarded.h"
+#include "U_metronome.h"
+#include "callertools.h"
 #include "css.h"
+#include "guarded.h"
 #include "help1.h"
 #include "lyrics.h"
 #include "multilevel.h"
@@ -26,7 +28,8 @@ WindowSet::WindowSet(const DataFolder& folder, AudioEngine::Output output) : m_e
     m_secondary << m_css;
     m_reader = new ReaderWindow(folder, m_prompter);
     m_secondary << m_reader;
-    m_secondary << new SecondaryWindow("TfmMetro", "Metronome");
+    auto* metronome = new MetronomeWindow(folder, m_engine, m_main->effects(), m_prompter);
+    m_secondary << metronome;
     m_secondary << new SecondaryWindow("TfmWhichDrive", "Choose a Drive");
 
     m_main->setLyricsWindow(m_lyrics);
@@ -34,6 +37,7 @@ WindowSet::WindowSet(const DataFolder& folder, AudioEngine::Output output) : m_e
     QObject::connect(m_css, &CssWindow::sizesChanged, m_lyrics, &LyricsWindow::applyUserStyleSheet);
     m_main->setHelpWindow(m_help);
     m_main->setReaderWindow(m_reader);
+    m_main->tools().setMetronomeWindow(metronome);
 }
 
 WindowSet::~WindowSet() {

@@ -48,6 +48,9 @@ TEST(MainWindow, StartsCleanOnAnEmptyIniFolder) {
     EXPECT_EQ(labelText(window, "lbCuedSinger"), "none");
     EXPECT_EQ(textstore::readList(data.path("ini/splitter.txt")), QStringList({"57"}));
     EXPECT_EQ(textstore::readList(data.path("ini/color.txt")).value(0), "clTeal");
+    EXPECT_EQ(textstore::readList(data.path("ini/timer.txt")),
+              QStringList({"11", "media/battlow.wav", "on"}));
+    EXPECT_EQ(textstore::readList(data.path("ini/times_up.txt")), QStringList({"50"}));
 
     EXPECT_FALSE(window.ProgresTimer()->isActive());
     EXPECT_EQ(window.ProgresTimer()->interval(), 33);
@@ -153,8 +156,8 @@ TEST(MainWindow, MenusHoldOnlyWhatWorks) {
     QStringList titles;
     for (QAction* action : window.menuBar()->actions())
         titles << action->text().remove('&');
-    EXPECT_EQ(titles, QStringList({"File", "Tempo/Pitch", "Fade", "Looping", "BPM", "Play to End",
-                                   "Color", "History", "Help"}));
+    EXPECT_EQ(titles, QStringList({"File", "Tempo/Pitch", "Fade", "Timer: ON", "Looping", "BPM",
+                                   "Remote", "Play to End", "Color", "History", "Help"}));
 
     // An editable file that does not exist yet is reported, not handed to an editor.
     window.openIniFile("memorize.txt");

@@ -1136,6 +1136,19 @@ Handle AudioEngine::playSampleAt(const QByteArray& image, int volume, std::uint6
     return m->startSample(std::move(file), volume, mixedFrame);
 }
 
+Handle AudioEngine::playSampleOf(Handle stream, int volume, std::uint64_t mixedFrame) {
+    std::shared_ptr<DecodedFile> file;
+    {
+        Impl::Locked lock(*m);
+        const Stream* s = m->find(stream);
+        if (!s)
+            return fail(AudioError::Handle, Handle(0));
+        file = s->file;
+    }
+    ok();
+    return m->startSample(std::move(file), volume, mixedFrame);
+}
+
 std::shared_ptr<OutputTap> AudioEngine::tapOpen(std::size_t capacityFrames) {
     auto tap = std::make_shared<OutputTap>(std::max<std::size_t>(capacityFrames, 1024));
     Impl::Locked lock(*m);

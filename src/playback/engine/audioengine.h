@@ -179,6 +179,10 @@ public:
     // The same, starting exactly at a mixed frame (mixedFrames()); at once when that is past.
     Handle playSampleAt(const QString& path, int volume, std::uint64_t mixedFrame);
     Handle playSampleAt(const QByteArray& image, int volume, std::uint64_t mixedFrame);
+    // The same with the sound of a stream (one made with kFlagDecode to hold it): a sound
+    // played again and again, a metronome's tick, is decoded once. The stream can be freed
+    // while its one-shots still sound.
+    Handle playSampleOf(Handle stream, int volume, std::uint64_t mixedFrame);
 
     // A copy of everything mixed, handed over through a lock-free ring of that many frames;
     // the consumer reads it from its own thread and closes it when done.

@@ -246,6 +246,63 @@ TEST(EngineThreads, CommandsFromSeveralThreadsWhileTheMusicPlays) {
     engine.free();
 }
 
+// A metronome's way: one held sound, decoded once, placed again and again at exact frames.
+TEST(Mixing, OneShotsOfAHeldSoundStartAtTheirFramesAndOutliveIt) {
+    Offline b;
+    QFile file(b.wav("tick.wav", std::vector<float>(300 * 2, 0.5f)));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const Handle held = b.engine.streamCreateMemory(file.readAll(), AudioEngine::kFlagDecode);
+    ASSERT_NE(held, 0u);
+    b.render(100);
+    const std::uint64_t first = b.engine.mixedFrames() + 500;
+    ASSERT_NE(b.engine.playSampleOf(held, 100, first), 0u);
+    ASSERT_NE(b.engine.playSampleOf(held, 50, first + 1000), 0u);
+    EXPECT_TRUE(b.engine.streamFree(held)); // the placed ones keep their sound
+    EXPECT_EQ(b.engine.playSampleOf(held, 100, 0), 0u);
+    EXPECT_EQ(b.engine.errorGetCode(), AudioError::Handle);
+    const auto out = b.render(2000);
+    EXPECT_EQ(peak(out, 0, 500), 0.0f);
+    EXPECT_EQ(out[500 * 2], 0.5f);
+    EXPECT_EQ(out[799 * 2], 0.5f);
+    EXPECT_EQ(out[800 * 2], 0.0f);
+    EXPECT_EQ(out[1499 * 2], 0.0f);
+    EXPECT_FLOAT_EQ(out[1500 * 2], 0.25f);
+    EXPECT_EQ(out[1800 * 2], 0.0f);
+}
+
+// One-shots placed from a held sound while another thread replaces and frees that sound, as
+// a metronome does when the caller picks another tick. Run under the sanitizers too.
+TEST(EngineThreads, OneShotsOfAHeldSoundWhileItIsReplaced) {
+    QTemporaryDir dir;
+    writeWav(dir.filePath("tick.wav"), sine(1200, 0.02));
+    QFile file(dir.filePath("tick.wav"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray image = file.readAll();
+    AudioEngine engine(AudioEngine::Output::Null);
+    ASSERT_TRUE(engine.start());
+    std::atomic<Handle> held{engine.streamCreateMemory(image, AudioEngine::kFlagDecode)};
+    std::atomic<bool> running{true};
+    std::atomic<int> placed{0};
+    std::thread replacer([&] {
+        while (running) {
+            const Handle fresh = engine.streamCreateMemory(image, AudioEngine::kFlagDecode);
+            engine.streamFree(held.exchange(fresh));
+            std::this_thread::sleep_for(7ms);
+        }
+    });
+    const auto begin = Clock::now();
+    while (secondsSince(begin) < 1.0) {
+        if (engine.playSampleOf(held, 80, engine.mixedFrames() + 441))
+            ++placed;
+        engine.queuedFrames();
+        std::this_thread::sleep_for(2ms);
+    }
+    running = false;
+    replacer.join();
+    EXPECT_GT(placed.load(), 100);
+    engine.free();
+}
+
 TEST(EngineThreads, FreeingTheEngineFromASyncProcedure) {
     QTemporaryDir dir;
     writeWav(dir.filePath("tone.wav"), sine(440, 5.0));
