@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audioengine.h"
+#include "capture.h"
 #include "datafolder.h"
 
 #include <QDate>
@@ -13,7 +14,6 @@
 
 namespace hoedeck {
 
-class CaptureDevice;
 class Prompter;
 class TakeWriter;
 
