@@ -24,6 +24,7 @@
 #include "progressstrip.h"
 #include "prompter.h"
 #include "reader.h"
+#include "recordingpanel.h"
 #include "songlist.h"
 #include "songlog.h"
 #include "songslots.h"
@@ -138,6 +139,10 @@ void MainWindow::buildPanels() {
     m_loopMarks = std::make_unique<LoopMarks>(m_engine, *m_player);
     plugInMemory();
     m_loopPanel = new LoopPanel(*m_loopMarks, *m_player, m_client);
+    m_recording =
+        new RecordingPanel(m_folder, m_engine, m_prompter,
+                           {m_clocker, m_progresTimer, m_timerRec, m_loopPanel}, m_client);
+    m_panelSet << m_recording;
     m_songSlots = new SongSlotsView(*m_player, *m_musicFolders, *m_musicBrowser, m_prompter,
                                     {m_pLeftSide, m_panel7, m_panelProgress, m_favoritePatter,
                                      m_favoriteSingers, m_clocker, m_progresTimer, m_timer1},
@@ -278,6 +283,10 @@ void MainWindow::buildMenus() {
     addAction(looping);
     buildBpmMenu();
     m_tools->addRemoteMenu(menuBar());
+    QAction* recording = menuBar()->addAction("Recording");
+    recording->setObjectName("Recording1");
+    connect(recording, &QAction::triggered, this,
+            [this] { m_recording->recordingClick(m_pRight->geometry()); });
     QAction* toEnd = menuBar()->addAction("Play to End");
     toEnd->setObjectName("PlaytoEnd1");
     toEnd->setShortcut(QKeySequence(Qt::Key_F7));
@@ -360,6 +369,7 @@ void MainWindow::buildMenus() {
                      [this] { splitUp(); });
     addHiddenCommand("up split screen slider slider",
                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), [this] { splitDown(); });
+    addHiddenCommand("RecordAuto", QKeySequence(Qt::Key_F8), [this] { m_recording->RecordAuto(); });
 }
 
 void MainWindow::buildBpmMenu() {
@@ -444,6 +454,8 @@ void MainWindow::FormDestroy() {
     m_timer1->stop();
     m_progresTimer->stop();
     m_timerRec->stop();
+    // A take under way is finished and named: quitting never loses what was recorded.
+    m_recording->shutDown();
     m_engine.free();
     // Nobody may be there to answer a box at shut-down (a desktop logging out, SIGTERM): a
     // file that cannot be written is reported on standard error instead.
@@ -495,6 +507,7 @@ void MainWindow::set_panels() {
     m_panel11->setGeometry(grid.Panel11);
     m_panel12->setGeometry(grid.Panel12);
     m_panelProgress->setGeometry(grid.progressStrip);
+    m_recording->placeOver(grid.pRight);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

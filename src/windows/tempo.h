@@ -22,6 +22,7 @@ class CallerTools;
 class LyricsWindow;
 class HelpWindow;
 class ReaderWindow;
+class RecordingPanel;
 class IniFilesMenu;
 class MusicBrowser;
 class MusicFolders;
@@ -158,6 +159,7 @@ private:
     FavoritesView* m_favoritesView = nullptr;
     std::unique_ptr<SoundEffects> m_soundEffects;
     LoopPanel* m_loopPanel = nullptr;
+    RecordingPanel* m_recording = nullptr;
     SongSlotsView* m_songSlots = nullptr;
     OutputView* m_outputView = nullptr;
     IniFilesMenu* m_iniFiles = nullptr;

@@ -90,7 +90,9 @@ inline double toneFrequency(const std::vector<float>& samples, std::size_t from,
             ++crossings;
         }
     }
-    return crossings > 1 ? (crossings - 1) * rate / (last - first) : 0.0;
+    // In floating point: a minute of a 1 kHz tone has more crossings times the rate than an int
+    // holds.
+    return crossings > 1 ? double(crossings - 1) * rate / (last - first) : 0.0;
 }
 
 } // namespace hoedeck::testing

@@ -156,8 +156,9 @@ TEST(MainWindow, MenusHoldOnlyWhatWorks) {
     QStringList titles;
     for (QAction* action : window.menuBar()->actions())
         titles << action->text().remove('&');
-    EXPECT_EQ(titles, QStringList({"File", "Tempo/Pitch", "Fade", "Timer: ON", "Looping", "BPM",
-                                   "Remote", "Play to End", "Color", "History", "Help"}));
+    EXPECT_EQ(titles,
+              QStringList({"File", "Tempo/Pitch", "Fade", "Timer: ON", "Looping", "BPM", "Remote",
+                           "Recording", "Play to End", "Color", "History", "Help"}));
 
     // An editable file that does not exist yet is reported, not handed to an editor.
     window.openIniFile("memorize.txt");
