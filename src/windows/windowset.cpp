@@ -1,10 +1,15 @@
 #include "windowset.h"
 
+#include "backup.h"
 #include "guarded.h"
 #include "help1.h"
 #include "lyrics.h"
 #include "reader.h"
 #include "tempo.h"
+#include "utilitiesmenu.h"
+#include "whichdrive.h"
+
+#include <QListWidget>
 
 namespace hoedeck {
 
@@ -15,7 +20,8 @@ WindowSet::WindowSet(const DataFolder& folder, AudioEngine::Output output) : m_e
 
     m_lyrics = new LyricsWindow;
     m_secondary << m_lyrics;
-    m_secondary << new SecondaryWindow("TForm4", "Backup");
+    auto* backup = new BackupWindow(folder, m_prompter);
+    m_secondary << backup;
     m_help = new HelpWindow;
     m_secondary << m_help;
     m_secondary << new SecondaryWindow("TForm5", "Choose a Level");
@@ -23,11 +29,15 @@ WindowSet::WindowSet(const DataFolder& folder, AudioEngine::Output output) : m_e
     m_reader = new ReaderWindow(folder, m_prompter);
     m_secondary << m_reader;
     m_secondary << new SecondaryWindow("TfmMetro", "Metronome");
-    m_secondary << new SecondaryWindow("TfmWhichDrive", "Choose a Drive");
+    auto* whichDrive = new WhichDriveWindow(m_main->musicFolders(), m_prompter,
+                                            m_main->findChild<QListWidget*>("lbFavorite_Patter"),
+                                            m_main->findChild<QListWidget*>("lbFavorite_Singers"));
+    m_secondary << whichDrive;
 
     m_main->setLyricsWindow(m_lyrics);
     m_main->setHelpWindow(m_help);
     m_main->setReaderWindow(m_reader);
+    new UtilitiesMenu(m_main.get(), backup, whichDrive, folder, m_prompter);
 }
 
 WindowSet::~WindowSet() {
