@@ -167,6 +167,11 @@ QString cannotCopy(const QString& source, const QString& destination, const QStr
 
 Result copy(const QString& source, const QString& destination, bool replace,
             const Cancelled& cancelled) {
+    // Said before a byte is written: a full key would otherwise give its own reason for a song
+    // that is there already. commit() still refuses a name taken meanwhile.
+    struct stat existing {};
+    if (!replace && ::lstat(native(destination).constData(), &existing) == 0)
+        return failed({}, EEXIST);
     QString work;
     const Result staged = stage(source, QFileInfo(destination).absolutePath(), work, cancelled);
     if (!staged.ok())

@@ -5,6 +5,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace hoedeck {
 
@@ -24,7 +25,7 @@ BackupWindow::BackupWindow(const DataFolder& folder, Prompter& prompter, VolumeS
     connect(restore, &QAction::triggered, this, &BackupWindow::Restore1Click);
     m_progress->setBusy({m_menu, m_drives});
     connect(&m_job, &CopyJob::progressed, this, [this](int value, int maximum) {
-        m_progress->bar()->setRange(0, maximum);
+        m_progress->bar()->setRange(0, std::max(maximum, 1));
         m_progress->bar()->setValue(value);
     });
 

@@ -60,6 +60,8 @@ void CopyProgress::ended() {
     for (QWidget* widget : m_busy)
         widget->setEnabled(true);
     m_cancel->setEnabled(false);
+    // An empty range would show the bar as busy for good.
+    m_bar->setRange(0, 100);
     m_bar->setValue(0);
 }
 

@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace hoedeck {
 
@@ -85,7 +86,8 @@ void WhichDriveWindow::showSong(int index) {
     QListWidget* list = song.patter ? m_patter : m_singers;
     const int count = int(std::count_if(m_songs.cbegin(), m_songs.cend(),
                                         [&](const KeySong& s) { return s.patter == song.patter; }));
-    m_progress->bar()->setRange(0, count - 1);
+    // A half of one song has the range 0 ... 0, which a bar shows as "busy": 0 ... 1 instead.
+    m_progress->bar()->setRange(0, std::max(count - 1, 1));
     m_progress->bar()->setValue(song.row);
     // Selected, not made current: the current row is the cued song, which a copy leaves alone.
     if (QListWidgetItem* item = list->item(song.row); item && item->text() == song.entry) {

@@ -155,12 +155,18 @@ TEST(KeyCopy, AFullKeyReportsTheSongThatDoesNotFitAndKeepsTheOthersWhole) {
         DirectControl control;
         KeyCopy::work(KeyCopy::plan({"A.mp3", "B.mp3", "C.mp3"}, {}), rig.folders, rig.key,
                       control);
+        // Again on the full key: a song already there says so, not that the key is full.
+        DirectControl again;
+        KeyCopy::work(KeyCopy::plan({"A.mp3"}, {}), rig.folders, rig.key, again);
         return (QDir(rig.keyDir.path()).entryList(QDir::Files | QDir::Hidden).join(',') + "|" +
-                control.told.join('|'))
+                control.told.join('|') + "|" + again.told.join('|'))
             .toStdString();
     });
     if (outcome.startsWith("unprepared: "))
         GTEST_SKIP() << "no file system of its own for the child: " << outcome.toStdString();
     EXPECT_TRUE(outcome.startsWith("A.mp3,B.mp3|can't copy ")) << outcome.toStdString();
-    EXPECT_TRUE(outcome.endsWith("C.mp3: No space left on device")) << outcome.toStdString();
+    EXPECT_TRUE(outcome.contains("C.mp3: No space left on device|can't copy "))
+        << outcome.toStdString();
+    EXPECT_TRUE(outcome.endsWith("A.mp3: a file of that name is already there"))
+        << outcome.toStdString();
 }
