@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace hoedeck {
@@ -41,6 +42,14 @@ public:
     virtual std::optional<QString> chooseFolder(const QString& caption, const QString& folder) = 0;
     virtual std::optional<ColorValue> chooseColor(ColorValue initial) = 0;
     virtual std::optional<FontSpec> chooseFont(const FontSpec& initial) = 0;
+    // The font dialog with an "Apply" button, which hands the font on show to `apply` and
+    // leaves the dialog open. By default the plain dialog, without the button.
+    virtual std::optional<FontSpec>
+    chooseFontWithApply(const FontSpec& initial,
+                        const std::function<void(const FontSpec&)>& apply) {
+        (void)apply;
+        return chooseFont(initial);
+    }
 };
 
 } // namespace hoedeck

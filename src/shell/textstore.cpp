@@ -71,8 +71,8 @@ QString reasonOf(const QFileDevice& file, int error) {
                       : QStringLiteral("the system refused it without giving a reason");
 }
 
-// Writes every byte straight to the descriptor: nothing waits in a buffer whose failed flush
-// could go unnoticed. 0 when all went, otherwise the errno of the call that stopped it.
+} // namespace
+
 int writeAll(int fd, QByteArrayView bytes) {
     qsizetype done = 0;
     while (done < bytes.size()) {
@@ -87,8 +87,6 @@ int writeAll(int fd, QByteArrayView bytes) {
     }
     return 0;
 }
-
-} // namespace
 
 bool isUtf8(QByteArrayView bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, kKeepBom);

@@ -64,6 +64,10 @@ void sortIgnoringCase(QStringList& lines);
 // a message taller than the screen hides its own buttons.
 QString excerpt(const QString& text, qsizetype maxChars = 60);
 
+// Writes every byte straight to the descriptor: nothing waits in a buffer whose failed flush
+// could go unnoticed. 0 when all went, otherwise the errno of the call that stopped it.
+int writeAll(int fd, QByteArrayView bytes);
+
 // Why no file can be written in the folder, in words; empty when one can.
 QString writeProblem(const QString& folder);
 

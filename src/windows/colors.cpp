@@ -35,4 +35,15 @@ QFont toQFont(const FontSpec& stored) {
     return font;
 }
 
+FontSpec fromQFont(const QFont& font, const FontSpec& base) {
+    FontSpec chosen = base;
+    chosen.name = font.family();
+    chosen.size = font.pointSize() > 0 ? font.pointSize() : base.size;
+    chosen.bold = font.bold();
+    chosen.italic = font.italic();
+    chosen.underline = font.underline();
+    chosen.strikeout = font.strikeOut();
+    return chosen;
+}
+
 } // namespace hoedeck

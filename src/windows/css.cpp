@@ -1,17 +1,15 @@
 #include "css.h"
 
-#include "gradientbackground.h"
 #include "guarded.h"
 
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLabel>
-#include <QPainter>
 
 namespace hoedeck {
 
 CssWindow::CssWindow(const DataFolder& folder, Prompter& prompter, QWidget* parent)
-    : SecondaryWindow("TMake_CCS_Form", "Make CSS Sheet", parent), m_styles(folder, prompter) {
+    : GradientWindow("TMake_CCS_Form", "Make CSS Sheet", parent), m_styles(folder, prompter) {
     setWindowFlag(Qt::WindowStaysOnTopHint);
     auto* form = new QFormLayout(this);
     const QStringList names{"cb_title",  "cb_label", "cb_artist",
@@ -43,11 +41,6 @@ QStringList CssWindow::sizes() const {
     for (const QComboBox* box : m_boxes)
         all << box->currentText();
     return all;
-}
-
-void CssWindow::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    paintRedGradient(painter, rect());
 }
 
 } // namespace hoedeck

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "secondarywindow.h"
+#include "gradient.h"
 #include "stylesheets.h"
 
 #include <QList>
@@ -14,7 +14,7 @@ class Prompter;
 // The style-sheet maker "Make CSS Sheet": six sizes of the cue sheets (title, label, artist,
 // header, text, lyrics). Every change, each typed character included, is announced at once so
 // the sheets are written and the page on show takes it.
-class CssWindow : public SecondaryWindow {
+class CssWindow : public GradientWindow {
     Q_OBJECT
 public:
     CssWindow(const DataFolder& folder, Prompter& prompter, QWidget* parent = nullptr);
@@ -25,9 +25,6 @@ public:
 
 signals:
     void sizesChanged(const QStringList& sizes);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     StyleSheets m_styles;

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
@@ -144,20 +145,25 @@ std::optional<ColorValue> DialogPrompter::chooseColor(ColorValue initial) {
 }
 
 std::optional<FontSpec> DialogPrompter::chooseFont(const FontSpec& initial) {
+    return chooseFontWithApply(initial, {});
+}
+
+std::optional<FontSpec>
+DialogPrompter::chooseFontWithApply(const FontSpec& initial,
+                                    const std::function<void(const FontSpec&)>& apply) {
     if (ending())
         return std::nullopt;
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, toQFont(initial), m_owner);
-    if (!ok)
+    // Qt's own dialog, not the desktop's: only it has a button box to put "Apply" in.
+    QFontDialog dialog(toQFont(initial), m_owner);
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    if (auto* buttons = apply ? dialog.findChild<QDialogButtonBox*>() : nullptr) {
+        QPushButton* applyButton = buttons->addButton(QDialogButtonBox::Apply);
+        QObject::connect(applyButton, &QPushButton::clicked, &dialog,
+                         [&] { apply(fromQFont(dialog.currentFont(), initial)); });
+    }
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    FontSpec chosen = initial;
-    chosen.name = font.family();
-    chosen.size = font.pointSize() > 0 ? font.pointSize() : initial.size;
-    chosen.bold = font.bold();
-    chosen.italic = font.italic();
-    chosen.underline = font.underline();
-    chosen.strikeout = font.strikeOut();
-    return chosen;
+    return fromQFont(dialog.selectedFont(), initial);
 }
 
 } // namespace hoedeck

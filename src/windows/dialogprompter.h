@@ -32,6 +32,9 @@ public:
     std::optional<QString> chooseFolder(const QString& caption, const QString& folder) override;
     std::optional<ColorValue> chooseColor(ColorValue initial) override;
     std::optional<FontSpec> chooseFont(const FontSpec& initial) override;
+    std::optional<FontSpec>
+    chooseFontWithApply(const FontSpec& initial,
+                        const std::function<void(const FontSpec&)>& apply) override;
 
 private:
     QWidget* m_owner;

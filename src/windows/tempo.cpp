@@ -30,6 +30,7 @@
 #include "songslots.h"
 #include "soundeffects.h"
 #include "speedmatching.h"
+#include "textappearance.h"
 #include "textstore.h"
 #include "trackmemory.h"
 #include "transport.h"
@@ -297,6 +298,11 @@ void MainWindow::buildMenus() {
     colors->setObjectName("Color1");
     colors->addAction("Background", this, &MainWindow::chooseBackground);
     colors->addAction("Default", this, &MainWindow::defaultColors);
+    auto* text = new TextAppearance(
+        m_appearance, m_prompter, m_panelSet, m_panel7,
+        [this] { return static_cast<QWidget*>(m_lyrics); }, this);
+    colors->addAction("Text", text, &TextAppearance::chooseTextColor);
+    colors->addAction("Font", text, &TextAppearance::chooseFont);
 
     QMenu* history = menuBar()->addMenu("History");
     history->setObjectName("History1");

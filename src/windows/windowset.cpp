@@ -1,6 +1,7 @@
 #include "windowset.h"
 
 #include "U_metronome.h"
+#include "backup.h"
 #include "callertools.h"
 #include "css.h"
 #include "guarded.h"
@@ -9,6 +10,10 @@
 #include "multilevel.h"
 #include "reader.h"
 #include "tempo.h"
+#include "utilitiesmenu.h"
+#include "whichdrive.h"
+
+#include <QListWidget>
 
 namespace hoedeck {
 
@@ -19,7 +24,8 @@ WindowSet::WindowSet(const DataFolder& folder, AudioEngine::Output output) : m_e
 
     m_lyrics = new LyricsWindow(folder, m_prompter);
     m_secondary << m_lyrics;
-    m_secondary << new SecondaryWindow("TForm4", "Backup");
+    auto* backup = new BackupWindow(folder, m_prompter);
+    m_secondary << backup;
     m_help = new HelpWindow;
     m_secondary << m_help;
     m_levels = new MultiLevelWindow;
@@ -30,7 +36,10 @@ WindowSet::WindowSet(const DataFolder& folder, AudioEngine::Output output) : m_e
     m_secondary << m_reader;
     auto* metronome = new MetronomeWindow(folder, m_engine, m_main->effects(), m_prompter);
     m_secondary << metronome;
-    m_secondary << new SecondaryWindow("TfmWhichDrive", "Choose a Drive");
+    auto* whichDrive = new WhichDriveWindow(m_main->musicFolders(), m_prompter,
+                                            m_main->findChild<QListWidget*>("lbFavorite_Patter"),
+                                            m_main->findChild<QListWidget*>("lbFavorite_Singers"));
+    m_secondary << whichDrive;
 
     m_main->setLyricsWindow(m_lyrics);
     m_lyrics->setStyleSheetMaker(m_css);
@@ -38,6 +47,7 @@ WindowSet::WindowSet(const DataFolder& folder, AudioEngine::Output output) : m_e
     m_main->setHelpWindow(m_help);
     m_main->setReaderWindow(m_reader);
     m_main->tools().setMetronomeWindow(metronome);
+    new UtilitiesMenu(m_main.get(), backup, whichDrive, folder, m_prompter);
 }
 
 WindowSet::~WindowSet() {

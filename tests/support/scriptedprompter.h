@@ -21,6 +21,8 @@ public:
     std::deque<std::optional<QString>> files;
     std::deque<std::optional<ColorValue>> colors;
     std::deque<std::optional<FontSpec>> fonts;
+    // Fonts "applied" in the font dialog before it gives its answer from `fonts`.
+    std::deque<FontSpec> appliedFonts;
 
     // When above 0, a message stays "open" that long with the event loop running, as a modal
     // box does: timers go on firing behind it.
@@ -63,6 +65,13 @@ public:
     }
     std::optional<FontSpec> chooseFont(const FontSpec&) override {
         return take(fonts, std::optional<FontSpec>{});
+    }
+    std::optional<FontSpec>
+    chooseFontWithApply(const FontSpec& initial,
+                        const std::function<void(const FontSpec&)>& apply) override {
+        for (; !appliedFonts.empty(); appliedFonts.pop_front())
+            apply(appliedFonts.front());
+        return chooseFont(initial);
     }
 
 private:
