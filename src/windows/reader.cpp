@@ -5,6 +5,7 @@
 #include "colors.h"
 #include "previewbox.h"
 #include "prompter.h"
+#include "tempo.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -288,6 +289,28 @@ void ReaderWindow::openDanceFromList() {
 void ReaderWindow::setCreateADance(bool on) {
     m_createADance = on;
     layOut();
+}
+
+void ReaderWindow::plugInto(MainWindow& main) {
+    QAction* reader = main.lyricsTextReaderMenu()->addAction(
+        "Reader", QKeySequence(Qt::CTRL | Qt::Key_F12), this, &ReaderWindow::toggle);
+    reader->setObjectName("reader1");
+    main.addAction(reader);
+}
+
+void ReaderWindow::toggle() {
+    if (hideIfShown())
+        return;
+    showMaximized();
+    raise();
+    activateWindow();
+}
+
+bool ReaderWindow::hideIfShown() {
+    if (!isVisible())
+        return false;
+    hide();
+    return true;
 }
 
 void ReaderWindow::saveBoxes() {

@@ -15,6 +15,7 @@ class QPlainTextEdit;
 namespace hoedeck {
 
 class CardBrowser;
+class MainWindow;
 class PreviewBox;
 class Prompter;
 
@@ -55,6 +56,12 @@ public:
     void openDance();
     void openDanceFromList();
     void setCreateADance(bool on);
+    // Joins the main window: "Reader" (Ctrl+F12) in its "Lyrics/Text/Reader" menu shows the
+    // reader maximised, or hides it when it shows.
+    void plugInto(MainWindow& main);
+    void toggle();
+    // Hides the reader when it shows; true when it did (F11 and F12 then do nothing else).
+    bool hideIfShown();
     // Writes the boxes to their file: when the reader is closed, and when the program ends.
     void saveBoxes();
 

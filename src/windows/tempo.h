@@ -59,7 +59,6 @@ public:
     // The reader gets its command, "Reader" (Ctrl+F12), in the "Lyrics/Text/Reader" menu.
     void setReaderWindow(ReaderWindow* window);
     // "Reader": hides the reader when it shows, shows it maximised otherwise.
-    void reader1Click();
     // Hides the reader when it shows; true when it did.
     bool hideReader();
     QMenu* lyricsTextReaderMenu();
@@ -123,6 +122,7 @@ private:
     void buildPanels();
     void buildMenus();
     void buildBpmMenu();
+    void buildHiddenCommands();
     // Track memory, presets and speed join the song slots, the effects and the loop marks.
     void plugInMemory();
     // Play history and the song log join song opening and the current song's label.
