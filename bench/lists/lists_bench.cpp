@@ -14,6 +14,8 @@
 #include "tempo.h"
 #include "textstore.h"
 
+#include "benchfigures.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -25,13 +27,6 @@
 
 using namespace hoedeck;
 using namespace hoedeck::testing;
-
-namespace {
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-} // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))

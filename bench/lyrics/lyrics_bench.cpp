@@ -22,6 +22,8 @@
 #include "textstore.h"
 #include "waiting.h"
 
+#include "benchfigures.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QListWidget>
@@ -36,11 +38,6 @@ using namespace hoedeck;
 using namespace hoedeck::testing;
 
 namespace {
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 QByteArray cueSheet(int verses) {
     QByteArray page = "<html><head><title>Cue</title><link rel=\"stylesheet\" "
                       "href=\"cuesheet.css\"></head><body><p class=\"title\">Singer</p>";

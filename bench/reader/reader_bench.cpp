@@ -7,6 +7,8 @@
 #include "scriptedprompter.h"
 #include "tempdatafolder.h"
 
+#include "benchfigures.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QListWidget>
@@ -19,11 +21,6 @@ using namespace hoedeck;
 using namespace hoedeck::testing;
 
 namespace {
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 // Sd's printed output: a form feed and a header above each sequence, calls double-spaced, a
 // warning and a formation picture among them, the resolve last.
 QByteArray sdFile(int sequences) {
