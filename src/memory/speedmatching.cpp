@@ -11,6 +11,26 @@ namespace hoedeck {
 SpeedMatching::SpeedMatching(AudioEngine& engine, Player& player, Effects& effects, QObject* parent)
     : QObject(parent), m_engine(engine), m_player(player), m_effects(effects) {
     m_worker.setMaxThreadCount(1);
+    // Queued signals rather than functors posted from the other threads: a posted functor is
+    // freed by the thread that posted it after this thread ran it, an order the sanitizers
+    // cannot see.
+    connect(
+        this, &SpeedMatching::measuredOnWorker, this,
+        [this](quint64 generation) {
+            // A song opened meanwhile makes this result stale.
+            if (generation == m_generation)
+                applyDetection();
+        },
+        Qt::QueuedConnection);
+    connect(
+        this, &SpeedMatching::liveBeatOnMixer, this,
+        [this](quint32 stream) {
+            const float percents = m_engine.tempoGetApproxPercents(m_player.streams.singerTempo);
+            m_effects.lbBPM =
+                numbertext::format(m_engine.bpmPercents2Bpm(stream, percents), "###.##");
+            emit m_effects.changed();
+        },
+        Qt::QueuedConnection);
 }
 
 SpeedMatching::~SpeedMatching() {
@@ -40,14 +60,7 @@ void SpeedMatching::DecodingBPM() {
             return; // another song was opened while this one waited its turn
         // The stream keeps what it measured; the translation reads it back.
         m_engine.bpmDecodeGet(stream, kWindowStart, kWindowEnd);
-        // Back on the user-interface thread; a song opened meanwhile makes this result stale.
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation] {
-                if (generation == m_generation)
-                    applyDetection();
-            },
-            Qt::QueuedConnection);
+        emit measuredOnWorker(generation);
     });
 }
 
@@ -108,16 +121,7 @@ void SpeedMatching::registerLive() {
             std::lock_guard lock(owner->mutex);
             if (!owner->alive)
                 return;
-            QMetaObject::invokeMethod(
-                this,
-                [this, stream] {
-                    const float percents =
-                        m_engine.tempoGetApproxPercents(m_player.streams.singerTempo);
-                    m_effects.lbBPM =
-                        numbertext::format(m_engine.bpmPercents2Bpm(stream, percents), "###.##");
-                    emit m_effects.changed();
-                },
-                Qt::QueuedConnection);
+            emit liveBeatOnMixer(stream);
         },
         float(*period));
 }

@@ -53,6 +53,9 @@ public:
 signals:
     // finalBPM and the speed label show the measurement of the song just opened.
     void detected();
+    // Sent from the worker and from the mixer thread; queued to the user-interface thread.
+    void measuredOnWorker(quint64 generation);
+    void liveBeatOnMixer(quint32 stream);
 
 private:
     void applyDetection();

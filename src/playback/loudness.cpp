@@ -110,6 +110,16 @@ LoudnessWorker::LoudnessWorker(QObject* parent) : QObject(parent), m_inside(new 
     qRegisterMetaType<hoedeck::Loudness>("hoedeck::Loudness");
     m_inside->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_inside, &QObject::deleteLater);
+    // A queued signal rather than a functor posted to the thread: a posted functor is freed by
+    // the posting thread after the other ran it, an order the sanitizers cannot see.
+    connect(this, &LoudnessWorker::wanted, m_inside, [this](const QString& path) {
+        if (m_thread.isInterruptionRequested())
+            return;
+        if (const auto loudness = measureLoudness(path))
+            emit measured(path, *loudness);
+        else
+            emit failed(path);
+    });
     m_thread.setObjectName("loudness");
     m_thread.start(QThread::LowPriority);
 }
@@ -121,14 +131,7 @@ LoudnessWorker::~LoudnessWorker() {
 }
 
 void LoudnessWorker::request(const QString& path) {
-    QMetaObject::invokeMethod(m_inside, [this, path] {
-        if (m_thread.isInterruptionRequested())
-            return;
-        if (const auto loudness = measureLoudness(path))
-            emit measured(path, *loudness);
-        else
-            emit failed(path);
-    });
+    emit wanted(path);
 }
 
 } // namespace hoedeck

@@ -62,6 +62,8 @@ public:
 signals:
     void measured(const QString& path, const hoedeck::Loudness& loudness);
     void failed(const QString& path);
+    // Queued to the measuring thread.
+    void wanted(const QString& path);
 
 private:
     QThread m_thread;

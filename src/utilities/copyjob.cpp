@@ -10,9 +10,10 @@
 
 namespace hoedeck {
 
-// Shared by the job and its thread; outlives a job that is cancelled while a message it asked
-// for is still on its way to the screen.
-struct CopyJob::State : CopyJob::Control, std::enable_shared_from_this<CopyJob::State> {
+// Shared by the job and its thread. The work talks to the user-interface thread through the
+// job's queued signals, never through functors posted across: Qt frees a posted functor on the
+// thread that posted it, after the other thread ran it, which the sanitizers cannot see ordered.
+struct CopyJob::State : CopyJob::Control {
     CopyJob* job = nullptr; // alive while the thread runs: the job waits for it
     std::atomic<bool> stop{false};
     QSemaphore closed;
@@ -20,30 +21,35 @@ struct CopyJob::State : CopyJob::Control, std::enable_shared_from_this<CopyJob::
 
     bool cancelled() const override { return stop; }
 
-    void progress(int value, int maximum) override {
-        QMetaObject::invokeMethod(
-            job, [job = job, value, maximum] { emit job->progressed(value, maximum); },
-            Qt::QueuedConnection);
-    }
+    void progress(int value, int maximum) override { emit job->workProgressed(value, maximum); }
 
     void tell(const QString& text, const QString& caption) override {
         if (stop)
             return;
-        QMetaObject::invokeMethod(
-            job,
-            [job = job, self = shared_from_this(), text, caption] {
-                if (job->m_prompter.choose(text, caption, {"OK", "Stop Copying"}) == 1)
-                    self->stop = true;
-                self->closed.release();
-            },
-            Qt::QueuedConnection);
+        emit job->workTells(text, caption);
         while (!closed.tryAcquire(1, 50))
             if (stop)
                 return;
     }
 };
 
-CopyJob::CopyJob(Prompter& prompter, QObject* parent) : QObject(parent), m_prompter(prompter) {}
+CopyJob::CopyJob(Prompter& prompter, QObject* parent) : QObject(parent), m_prompter(prompter) {
+    connect(this, &CopyJob::workProgressed, this, &CopyJob::progressed, Qt::QueuedConnection);
+    connect(
+        this, &CopyJob::workTells, this,
+        [this](const QString& text, const QString& caption) {
+            // A message still on its way when the work was cancelled is not shown any more.
+            if (!m_state || m_state->stop) {
+                if (m_state)
+                    m_state->closed.release();
+                return;
+            }
+            if (m_prompter.choose(text, caption, {"OK", "Stop Copying"}) == 1)
+                m_state->stop = true;
+            m_state->closed.release();
+        },
+        Qt::QueuedConnection);
+}
 
 CopyJob::~CopyJob() {
     if (!m_thread)

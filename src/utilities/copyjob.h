@@ -55,6 +55,10 @@ signals:
     // After the ending was shown.
     void finished(bool cancelled);
 
+    // Sent by the work on its own thread; queued to the user-interface thread.
+    void workProgressed(int value, int maximum);
+    void workTells(const QString& text, const QString& caption);
+
 private:
     struct State;
     void end(const Ending& ending);
