@@ -29,6 +29,9 @@ bool BrowserPane::viewable(const QString& path) {
 
 BrowserPane::BrowserPane(const QString& viewName, QWidget* parent)
     : QStackedWidget(parent), m_viewName(viewName) {
+    // An empty page until something is shown: neither a browser made before it is needed nor
+    // a "cannot show" box about no file at all.
+    addWidget(new QWidget(this));
     m_cannotShow = new QWidget(this);
     m_cannotShow->setObjectName("cannotShowPage");
     auto* layout = new QVBoxLayout(m_cannotShow);

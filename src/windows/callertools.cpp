@@ -3,6 +3,8 @@
 #include "U_metronome.h"
 #include "breaktimer.h"
 #include "breaktimerview.h"
+#include "flashmenu.h"
+#include "lyrics.h"
 #include "remotemenu.h"
 #include "serialremote.h"
 
@@ -34,6 +36,17 @@ void CallerTools::addRemoteMenu(QMenuBar* bar) {
 
 void CallerTools::setLyricsWindow(LyricsWindow* window) {
     m_timerView->setLyricsWindow(window);
+    // The remote's flash-calls type flashes the lyrics window's calls, and that window's
+    // "Hilton reset - flash" puts the remote on that type.
+    FlashCallsMenu& flash = window->flashCalls();
+    m_remote->flashCall = [&flash] { flash.pick(); };
+    flash.remoteFlashes = [this] {
+        m_remote->chooseType(SerialRemote::Type::ToggleFlashCalls); // and switches it on
+        if (m_remoteMenu)
+            m_remoteMenu->refresh();
+    };
+    if (m_remoteMenu)
+        m_remoteMenu->refresh();
 }
 
 void CallerTools::addMetronomeCommand(QMenu* bpm) {

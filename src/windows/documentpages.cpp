@@ -24,7 +24,6 @@ DocumentPages::DocumentPages(Prompter& prompter, QWidget* lyricsPage, QWidget* p
 void DocumentPages::openDocuments(const QStringList& paths) {
     for (const QString& path : paths) {
         const QFileInfo file(path);
-        QWidget* view = nullptr;
         // Only these two endings, as written: a text page shows the file as it is.
         if (file.fileName().endsWith(".txt") || file.fileName().endsWith(".rtf")) {
             QStringList lines;
@@ -34,20 +33,28 @@ void DocumentPages::openDocuments(const QStringList& paths) {
             text->setReadOnly(true);
             text->setFont(m_textFont);
             text->setPlainText(lines.join('\n'));
-            view = text;
+            addPage(text, path);
         } else {
-            auto* pane = new BrowserPane("WebBrowser", this);
-            pane->showFile(path);
-            view = pane;
+            openInBrowser(path);
         }
-        const int index = addTab(view, pageCaption(count(), file.fileName()));
-        setCurrentIndex(index);
-        if (auto* pane = qobject_cast<BrowserPane*>(view); pane && pane->existingView())
-            pane->existingView()->setFocus();
-        else
-            view->setFocus();
-        m_lastFolder = file.path();
     }
+}
+
+void DocumentPages::openInBrowser(const QString& path) {
+    auto* pane = new BrowserPane("WebBrowser", this);
+    pane->showFile(path);
+    addPage(pane, path);
+}
+
+void DocumentPages::addPage(QWidget* view, const QString& path) {
+    const QFileInfo file(path);
+    const int index = addTab(view, pageCaption(count(), file.fileName()));
+    setCurrentIndex(index);
+    if (auto* pane = qobject_cast<BrowserPane*>(view); pane && pane->existingView())
+        pane->existingView()->setFocus();
+    else
+        view->setFocus();
+    m_lastFolder = file.path();
 }
 
 void DocumentPages::openFromDialog() {

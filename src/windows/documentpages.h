@@ -19,6 +19,8 @@ public:
     // "Open": a page for each file in order, the last selected and given the keyboard focus.
     // A file that cannot be read is said and gets no page.
     void openDocuments(const QStringList& paths);
+    // A new page with a browser view, whatever the file's ending (the reference documents).
+    void openInBrowser(const QString& path);
     // "Open" through the file dialog.
     void openFromDialog();
     // "Close": the selected page unless it is the lyrics page; the captions are renumbered.
@@ -36,6 +38,8 @@ public:
     QStringList captions() const;
 
 private:
+    // Appends and selects the page; its caption is its position and the file's name.
+    void addPage(QWidget* view, const QString& path);
     void renumber();
     // The page's browser view, when it has one with a document loaded: it takes the focus.
     void activate(int index);

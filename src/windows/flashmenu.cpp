@@ -12,9 +12,8 @@ namespace hoedeck {
 
 FlashCallsMenu::FlashCallsMenu(DataFolder folder, Prompter& prompter, QMenu* menu,
                                MultiLevelWindow* levels)
-    : QObject(menu), m_flash(std::move(folder)), m_prompter(prompter), m_levelsWindow(levels),
-      m_timer(new QTimer(this)), m_intervals(new QActionGroup(this)),
-      m_levels(new QActionGroup(this)) {
+    : QObject(menu), m_flash(std::move(folder)), m_prompter(prompter), m_timer(new QTimer(this)),
+      m_intervals(new QActionGroup(this)), m_levels(new QActionGroup(this)) {
     m_timer->setObjectName("Timer2");
     m_timer->setInterval(10000);
     connect(m_timer, &QTimer::timeout, this, &FlashCallsMenu::pick);
@@ -50,11 +49,7 @@ FlashCallsMenu::FlashCallsMenu(DataFolder folder, Prompter& prompter, QMenu* men
         if (remoteFlashes)
             remoteFlashes();
     });
-    if (m_levelsWindow)
-        connect(m_levelsWindow, &MultiLevelWindow::done, this, [this](const QList<int>& chosen) {
-            if (runGuarded(m_prompter, [&] { m_flash.chooseLevels(chosen); }))
-                pick();
-        });
+    setLevelsWindow(levels);
 
     // The interval marked at start; the timer takes it when it is started.
     runGuarded(m_prompter, [this] {
@@ -62,6 +57,17 @@ FlashCallsMenu::FlashCallsMenu(DataFolder folder, Prompter& prompter, QMenu* men
         for (QAction* action : m_intervals->actions())
             action->setChecked(action->text() == caption);
     });
+}
+
+void FlashCallsMenu::setLevelsWindow(MultiLevelWindow* levels) {
+    if (m_levelsWindow)
+        disconnect(m_levelsWindow, nullptr, this, nullptr);
+    m_levelsWindow = levels;
+    if (m_levelsWindow)
+        connect(m_levelsWindow, &MultiLevelWindow::done, this, [this](const QList<int>& chosen) {
+            if (runGuarded(m_prompter, [&] { m_flash.chooseLevels(chosen); }))
+                pick();
+        });
 }
 
 QString FlashCallsMenu::markedInterval() const {

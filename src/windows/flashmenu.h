@@ -29,6 +29,9 @@ public:
     // "Hilton reset - flash": the remote flashes calls from now on.
     std::function<void()> remoteFlashes;
 
+    // The level chooser is made after the lyrics window, which holds this menu.
+    void setLevelsWindow(MultiLevelWindow* levels);
+
     calls::FlashCalls& flash() { return m_flash; }
     QTimer* timer() const { return m_timer; }
     QAction* toggleAction() const { return m_toggle; }
@@ -48,7 +51,7 @@ public:
 private:
     calls::FlashCalls m_flash;
     Prompter& m_prompter;
-    MultiLevelWindow* m_levelsWindow;
+    MultiLevelWindow* m_levelsWindow = nullptr;
     QTimer* m_timer;
     QAction* m_toggle;
     QActionGroup* m_intervals;

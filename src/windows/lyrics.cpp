@@ -3,6 +3,7 @@
 #include "browserpane.h"
 #include "colors.h"
 #include "documentpages.h"
+#include "flashmenu.h"
 #include "guarded.h"
 #include "lyricsbrowser.h"
 #include "lyricsearch.h"
@@ -38,7 +39,7 @@ namespace hoedeck {
 
 LyricsWindow::LyricsWindow(const DataFolder& folder, Prompter& prompter, QWidget* parent)
     : SecondaryWindow("TForm2", "Lyrics", parent), m_dataFolder(folder), m_prompter(prompter),
-      m_marriages(folder), m_styles(folder, prompter) {
+      m_marriages(folder), m_styles(folder, prompter), m_callerlab(folder) {
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
@@ -131,6 +132,7 @@ void LyricsWindow::buildMenus() {
     QAction* close = file->addAction("Close", this, [this] { m_pages->closeSelected(); });
     file->addAction("Close All", this, [this] { m_pages->closeAll(); });
     m_pages->tabBar()->addActions({open, replace, close});
+    buildCallMenus(bar);
 
     QMenu* fonts = bar->addMenu("Fonts");
     fonts->addAction("Text Files", this, &LyricsWindow::chooseTextFont);
@@ -253,8 +255,8 @@ void LyricsWindow::OpenLyricsClick(bool search) {
     activateWindow();
     if (!search)
         return;
+    m_flash->stop();
     m_pages->setCurrentIndex(0);
-    m_pages->setTabText(0, "Lyrics");
     findlyrics();
 }
 

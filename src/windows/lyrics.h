@@ -1,5 +1,6 @@
 #pragma once
 
+#include "callerlab.h"
 #include "datafolder.h"
 #include "fonttext.h"
 #include "marriage.h"
@@ -12,12 +13,15 @@
 class QGroupBox;
 class QLabel;
 class QListWidget;
+class QMenuBar;
 class QProgressBar;
 
 namespace hoedeck {
 
 class BrowserPane;
 class DocumentPages;
+class FlashCallsMenu;
+class LocationsPanel;
 class LyricsBrowser;
 class MainWindow;
 class ProgressStrip;
@@ -66,6 +70,8 @@ public:
     BrowserPane* WebBrowser1() const { return m_browser; }
     BrowserPane* RichEdit1() const { return m_richText; }
     LyricsBrowser& lyricsBrowser() const { return *m_folders; }
+    FlashCallsMenu& flashCalls() const { return *m_flash; }
+    LocationsPanel* locations() const { return m_locations; }
     QListWidget* FileListBox1() const;
     QLabel* notice() const { return m_notice; }
     QGroupBox* clockGroup() const { return m_clockGroup; }
@@ -101,11 +107,14 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMirrors();
     void buildMenus();
+    // "Lists", "Definitions", "Flash Calls" and "Locations".
+    void buildCallMenus(QMenuBar* bar);
     void addHiddenCommand(const QString& text, const QKeySequence& key,
                           const std::function<void()>& run);
     void layOut();
@@ -121,6 +130,7 @@ private:
     Prompter& m_prompter;
     Marriages m_marriages;
     StyleSheets m_styles;
+    calls::Callerlab m_callerlab;
     MainLinks m_main;
     FontSpec m_textFont;
     QWidget* m_styleSheetMaker = nullptr;
@@ -144,6 +154,8 @@ private:
     QProgressBar* m_meter;
     QProgressBar* m_progress;
     ProgressStrip* m_strip;
+    FlashCallsMenu* m_flash = nullptr;
+    LocationsPanel* m_locations = nullptr;
 };
 
 } // namespace hoedeck

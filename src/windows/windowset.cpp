@@ -4,6 +4,7 @@
 #include "backup.h"
 #include "callertools.h"
 #include "css.h"
+#include "flashmenu.h"
 #include "guarded.h"
 #include "help1.h"
 #include "lyrics.h"
@@ -43,6 +44,7 @@ WindowSet::WindowSet(const DataFolder& folder, AudioEngine::Output output) : m_e
 
     m_main->setLyricsWindow(m_lyrics);
     m_lyrics->setStyleSheetMaker(m_css);
+    m_lyrics->flashCalls().setLevelsWindow(m_levels);
     QObject::connect(m_css, &CssWindow::sizesChanged, m_lyrics, &LyricsWindow::applyUserStyleSheet);
     m_main->setHelpWindow(m_help);
     m_main->setReaderWindow(m_reader);

@@ -1,6 +1,8 @@
 #include "browserpane.h"
 #include "css.h"
 #include "documentpages.h"
+#include "flashmenu.h"
+#include "locationspanel.h"
 #include "lyricsbrowser.h"
 #include "pagescript.h"
 #include "player.h"
@@ -8,9 +10,11 @@
 #include "waiting.h"
 #include "windowrig.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPlainTextEdit>
@@ -18,6 +22,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTabBar>
+#include <QTimer>
 #include <QWebEngineView>
 
 using namespace hoedeck;
@@ -263,4 +268,83 @@ TEST(StyleSheetMaker, EveryTypedSizeIsWrittenIntoEveryFavouriteFolderAndTheLyric
     EXPECT_EQ(painted.pixelColor(200, 0), QColor(0, 0, 0));
     EXPECT_EQ(painted.pixelColor(200, 511), QColor(255, 0, 0));
     EXPECT_EQ(painted.pixelColor(200, 2 * 128 + 1), QColor(128, 0, 0));
+}
+
+namespace {
+QAction* menuItem(QWidget* window, const QStringList& path) {
+    QList<QAction*> actions = window->findChild<QMenuBar*>()->actions();
+    QAction* found = nullptr;
+    for (const QString& caption : path) {
+        found = nullptr;
+        for (QAction* action : actions)
+            if (action->text() == caption)
+                found = action;
+        if (!found)
+            return nullptr;
+        if (found->menu())
+            actions = found->menu()->actions();
+    }
+    return found;
+}
+} // namespace
+
+TEST(LyricsWindow, CallListsOpenReferencePagesAndFlashedCallsShowOnTheLyricsPage) {
+    Lyrics l;
+    // The table of locations came with the window.
+    const QStringList table = textstore::readList(l.data.path("callerlab/callerlab.ini"));
+    ASSERT_EQ(table.size(), 25);
+    EXPECT_EQ(table[16], "2006.html");
+    l.data.write("callerlab/2006.html", "<html><body>C4 calls</body></html>");
+    l.data.write("callerlab/pluslist.txt", "Acey Deucey\r\nCoordinate\r\nTrack Two\r\n");
+    l.show();
+
+    // Every command opens a page of its own, also for a document already open.
+    DocumentPages* pages = l.window.OvcNotebook1();
+    QAction* c4 = menuItem(&l.window, {"Lists", "C4"});
+    ASSERT_TRUE(c4);
+    c4->trigger();
+    c4->trigger();
+    EXPECT_EQ(pages->captions(), QStringList({"Lyrics", "(1) 2006.html", "(2) 2006.html"}));
+    auto* page = qobject_cast<BrowserPane*>(pages->widget(2));
+    ASSERT_TRUE(page && page->existingView());
+    EXPECT_TRUE(showsFile(page->existingView(), "2006.html"));
+
+    // Shift+F6 chooses Plus and flashes its first call on the lyrics page, whichever page is
+    // selected; F9 keeps flashing.
+    QTest::keyClick(&l.window, Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_TRUE(menuItem(&l.window, {"Flash Calls", "Choose Level", "Plus"})->isChecked());
+    EXPECT_EQ(pages->currentIndex(), 2);
+    ASSERT_TRUE(showsFile(l.view(), "list_temp.html"));
+    const QString flashed = evaluate(l.view(), "document.body.innerText").trimmed();
+    EXPECT_TRUE(QStringList({"Acey Deucey", "Coordinate"}).contains(flashed))
+        << flashed.toStdString();
+    // The keys reach the menu also while the page's view has the keyboard: a flashed page
+    // takes the focus when it loads.
+    l.window.activateWindow();
+    l.view()->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == l.view()->focusProxy(); }));
+    const QByteArray pool = l.data.bytes("callerlab/list_temp.txt");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
+    EXPECT_NE(l.data.bytes("callerlab/list_temp.txt"), pool);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
+    FlashCallsMenu& flash = l.window.flashCalls();
+    EXPECT_TRUE(flash.timer()->isActive());
+    EXPECT_EQ(pages->tabText(0), "Flash");
+
+    // Hidden, the window keeps flashing; only the mark goes.
+    l.window.hide();
+    EXPECT_FALSE(flash.toggleAction()->isChecked());
+    EXPECT_TRUE(flash.timer()->isActive());
+    // The lyric search stops the timer and brings the lyrics page back.
+    l.window.OpenLyricsClick(true);
+    EXPECT_FALSE(flash.timer()->isActive());
+    EXPECT_EQ(pages->tabText(0), "Lyrics");
+    EXPECT_EQ(pages->currentIndex(), 0);
+
+    QAction* locations = menuItem(&l.window, {"Locations"});
+    locations->trigger();
+    EXPECT_TRUE(l.window.locations()->isVisible());
+    EXPECT_EQ(l.window.locations()->entry(17)->text(), "2006.html");
+    locations->trigger();
+    EXPECT_FALSE(l.window.locations()->isVisible());
 }

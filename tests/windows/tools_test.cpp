@@ -6,6 +6,7 @@
 #include "breaktimer.h"
 #include "callertools.h"
 #include "effects.h"
+#include "flashmenu.h"
 #include "metronome.h"
 #include "player.h"
 #include "ptypair.h"
@@ -106,7 +107,7 @@ TEST(RemoteWindow, APressOnTheRemotePlaysTheCuedPatterBeforeAnySongWasOpened) {
         EXPECT_EQ(item(remote, QString::number(port))->isVisible(), port == 2) << port;
     EXPECT_TRUE(item(remote, "off")->isChecked());
     EXPECT_TRUE(item(remote, "toggle start/stop ")->isChecked());
-    EXPECT_FALSE(item(remote, "toggle flash calls")->isEnabled()); // no call lists to flash
+    EXPECT_TRUE(item(remote, "toggle flash calls")->isEnabled()); // the lyrics window's calls
 
     item(remote, "10")->trigger();
     ASSERT_EQ(w.prompter.shown.size(), 1);
@@ -143,6 +144,19 @@ TEST(RemoteWindow, APressOnTheRemotePlaysTheCuedPatterBeforeAnySongWasOpened) {
     QTest::mouseDClick(cord->findChild<QLabel*>("lblCord"), Qt::LeftButton);
     EXPECT_FALSE(cord->isVisible());
     EXPECT_EQ(w.prompter.shown.size(), 2); // the refused port and the F1 question
+
+    // "Hilton reset - flash" of the lyrics window: from then on a press flashes a call.
+    w.data.write("callerlab/mslist.txt", "Cloverleaf\r\nDixie Style\r\n");
+    w.lyrics.flashCalls().chooseLevel(8);
+    const QByteArray pool = w.data.bytes("callerlab/list_temp.txt");
+    QMenu* flash = w.lyrics.findChild<QMenuBar*>()->actions().value(3)->menu();
+    ASSERT_TRUE(flash && flash->title() == "Flash Calls");
+    item(flash, "Hilton reset - flash")->trigger();
+    EXPECT_TRUE(item(remote, "toggle flash calls")->isChecked());
+    EXPECT_TRUE(item(remote, "on")->isChecked());
+    ASSERT_TRUE(line.waitRead().startsWith("H"));
+    line.write("H");
+    EXPECT_TRUE(waitUntil([&] { return w.data.bytes("callerlab/list_temp.txt") != pool; }));
 }
 
 TEST(MetronomeWindow, ControlMShowsAndStartsItThenStopsAndHidesIt) {
