@@ -3,6 +3,7 @@
 #include "effects.h"
 #include "numbertext.h"
 #include "player.h"
+#include "songtags.h"
 
 #include <cmath>
 
@@ -50,6 +51,7 @@ void SpeedMatching::setOverride(int bpm) {
 }
 
 void SpeedMatching::DecodingBPM() {
+    m_effects.tagBPM = readSongTags(m_player.currentSongPath).bpm;
     m_engine.streamFree(m_player.streams.bpmStream);
     m_player.streams.bpmStream =
         m_engine.streamCreateFile(m_player.currentSongPath, AudioEngine::kFlagDecode);

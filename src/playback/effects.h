@@ -41,6 +41,8 @@ public:
     // The BPM texts: as detected at opening, and the current speed.
     QString finalBPM = QStringLiteral("128");
     QString lbBPM = QStringLiteral("128");
+    // The song's own BPM tag, shown beside the measured speed; empty when it has none.
+    QString tagBPM;
 
     // The sample-rate slider's range for the current song.
     int samplerateMin() const;

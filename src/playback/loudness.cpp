@@ -91,9 +91,20 @@ std::optional<Loudness> LoudnessStore::find(const QString& path) const {
 }
 
 void LoudnessStore::store(const QString& path, const Loudness& loudness) {
+    remember(path, loudness);
+    save();
+}
+
+void LoudnessStore::remember(const QString& path, const Loudness& loudness) {
     load();
     const QFileInfo info(path);
     m_entries.insert(path, Entry{info.size(), info.lastModified().toMSecsSinceEpoch(), loudness});
+    m_unsaved = true;
+}
+
+void LoudnessStore::save() {
+    if (!m_unsaved)
+        return;
     QStringList lines;
     for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it)
         lines << QStringLiteral("%1|%2|%3|%4|%5")
@@ -104,6 +115,7 @@ void LoudnessStore::store(const QString& path, const Loudness& loudness) {
                      .arg(it->loudness.peakDb, 0, 'f', 2);
     textstore::sortIgnoringCase(lines);
     textstore::writeList(m_folder.ini("loudness.txt"), lines);
+    m_unsaved = false;
 }
 
 LoudnessWorker::LoudnessWorker(QObject* parent) : QObject(parent), m_inside(new QObject) {
@@ -112,16 +124,11 @@ LoudnessWorker::LoudnessWorker(QObject* parent) : QObject(parent), m_inside(new 
     connect(&m_thread, &QThread::finished, m_inside, &QObject::deleteLater);
     // A queued signal rather than a functor posted to the thread: a posted functor is freed by
     // the posting thread after the other ran it, an order the sanitizers cannot see.
-    connect(this, &LoudnessWorker::wanted, m_inside, [this](const QString& path) {
-        if (m_thread.isInterruptionRequested())
-            return;
-        if (const auto loudness = measureLoudness(path))
-            emit measured(path, *loudness);
-        else
-            emit failed(path);
-    });
+    connect(this, &LoudnessWorker::wanted, m_inside, [this] { work(); });
     m_thread.setObjectName("loudness");
-    m_thread.start(QThread::LowPriority);
+    // Idle: on Linux the only priority that keeps a measurement from taking a core the sound
+    // needs.
+    m_thread.start(QThread::IdlePriority);
 }
 
 LoudnessWorker::~LoudnessWorker() {
@@ -130,8 +137,34 @@ LoudnessWorker::~LoudnessWorker() {
     m_thread.wait();
 }
 
-void LoudnessWorker::request(const QString& path) {
-    emit wanted(path);
+void LoudnessWorker::request(const QString& path, bool first) {
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_queue.removeAll(path);
+        first ? m_queue.prepend(path) : m_queue.append(path);
+    }
+    emit wanted();
+}
+
+int LoudnessWorker::waiting() const {
+    const QMutexLocker lock(&m_mutex);
+    return int(m_queue.size());
+}
+
+void LoudnessWorker::work() {
+    while (!m_thread.isInterruptionRequested()) {
+        QString path;
+        {
+            const QMutexLocker lock(&m_mutex);
+            if (m_queue.isEmpty())
+                return;
+            path = m_queue.takeFirst();
+        }
+        if (const auto loudness = measureLoudness(path))
+            emit measured(path, *loudness);
+        else
+            emit failed(path);
+    }
 }
 
 } // namespace hoedeck

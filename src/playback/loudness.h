@@ -3,8 +3,10 @@
 #include "datafolder.h"
 
 #include <QHash>
+#include <QMutex>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QThread>
 #include <optional>
 
@@ -35,6 +37,11 @@ public:
     std::optional<Loudness> find(const QString& path) const;
     // Adds or replaces the song's line and writes the file; throws StoreError.
     void store(const QString& path, const Loudness& loudness);
+    // Adds or replaces the song's line, written by the next save: a folder measured song by
+    // song writes the file once, not once a song.
+    void remember(const QString& path, const Loudness& loudness);
+    // Writes the file when something was remembered since the last save; throws StoreError.
+    void save();
 
 private:
     struct Entry {
@@ -48,26 +55,34 @@ private:
     DataFolder m_folder;
     mutable bool m_loaded = false;
     mutable QHash<QString, Entry> m_entries;
+    bool m_unsaved = false;
 };
 
-// Measures songs on a thread of its own, one at a time, newest request first; the music never
-// waits for it. `measured` is emitted on the thread the worker was made on.
+// Measures songs on a thread of its own, one at a time, in the order asked, except that the
+// song just opened goes before a folder's songs waiting their turn; the music never waits for
+// it. `measured` and `failed` reach the thread the worker was made on.
 class LoudnessWorker : public QObject {
     Q_OBJECT
 public:
     explicit LoudnessWorker(QObject* parent = nullptr);
     ~LoudnessWorker() override;
-    void request(const QString& path);
+    // A song asked for again only moves in the queue.
+    void request(const QString& path, bool first = false);
+    int waiting() const;
 
 signals:
     void measured(const QString& path, const hoedeck::Loudness& loudness);
     void failed(const QString& path);
-    // Queued to the measuring thread.
-    void wanted(const QString& path);
+    // Queued to the measuring thread: there is work.
+    void wanted();
 
 private:
+    void work();
+
     QThread m_thread;
     QObject* m_inside;
+    mutable QMutex m_mutex;
+    QStringList m_queue;
 };
 
 } // namespace hoedeck

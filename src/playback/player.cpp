@@ -297,6 +297,7 @@ void Player::btnOpenClick(Sender sender, const QString& item) {
     // The length of this song, not the last one's: a bad remembered loop end is repaired
     // from it before the first tick.
     ltotal_time = totalTimeText();
+    run(hooks.levelSong);
     run(hooks.applyVolume);
 
     // 9-11. Defaults, then what the song remembers.
@@ -421,7 +422,10 @@ QStringList Player::fileInfo(const QString& path, bool withSize) const {
                       QStringLiteral("Avg. Bytes/Sec.: %1").arg(attributes.rate * (mono ? 2 : 4))};
     if (withSize)
         lines << QStringLiteral("Filesize: %1 KB").arg(QFileInfo(path).size() / 1024);
-    return lines + readSongTags(path).lines();
+    lines += readSongTags(path).lines();
+    if (hooks.moreFileInfo)
+        lines += hooks.moreFileInfo(path);
+    return lines;
 }
 
 void Player::UpdatePositionLabel(int positionBarValue) {

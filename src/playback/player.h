@@ -134,15 +134,17 @@ public:
         std::function<void()> resetEffects;        // sliders and equaliser to their defaults
         std::function<void()> restoreTrackMemory;  // golden, then ordinary memory
         std::function<void()> applyVolume;         // the volume slider to the active stream
+        std::function<void()> levelSong;           // the even-loudness gain of the new song
         std::function<void()> attachPatterEffects; // the patter equaliser on both copies
         std::function<void()> applyPatterBandGains;
         std::function<void()> attachSingerEqualizer;
         std::function<void()> detectBpm; // measure and show the speed
         std::function<void()> showFileInfo;
-        std::function<void(Sender)> markPlayed; // play history
-        std::function<void()> logPlay;          // song log
-        std::function<void()> patterOpened;     // e.g. the singer playlist unchecks
-        std::function<void()> tickExtras;       // live BPM, remote keep-alive, break timer
+        std::function<QStringList(const QString& path)> moreFileInfo; // lines after the tags
+        std::function<void(Sender)> markPlayed;                       // play history
+        std::function<void()> logPlay;                                // song log
+        std::function<void()> patterOpened; // e.g. the singer playlist unchecks
+        std::function<void()> tickExtras;   // live BPM, remote keep-alive, break timer
     } hooks;
 
 signals:

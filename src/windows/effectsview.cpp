@@ -89,6 +89,10 @@ EffectsView::EffectsView(Effects& effects, Player& player, QWidget* panel, QObje
     speeds->addWidget(m_bpm);
     speeds->addStretch();
     speeds->addWidget(m_finalBpm);
+    m_tagBpm = namedLabel("lbTagBPM", QString(), panel);
+    m_tagBpm->setToolTip("The song's BPM tag");
+    m_tagBpm->hide();
+    speeds->addWidget(m_tagBpm);
     layout->addLayout(speeds);
     m_equalizer = new QCheckBox("Equalizer", panel);
     m_equalizer->setObjectName("chkEqualizer");
@@ -161,6 +165,8 @@ void EffectsView::refresh() {
     m_pitchLabel->setText(m_effects.lblPitch());
     m_bpm->setText(m_effects.lbBPM);
     m_finalBpm->setText(m_effects.finalBPM);
+    m_tagBpm->setText("tag " + m_effects.tagBPM);
+    m_tagBpm->setVisible(!m_effects.tagBPM.isEmpty());
     m_equalizer->setChecked(m_effects.chkEqualizer);
     // A patter's key and sample rate move with its speed: their sliders do not show.
     const bool patter = m_player.patterMode && m_player.current_song != Player::kNone;

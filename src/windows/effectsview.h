@@ -53,6 +53,7 @@ private:
     QLabel* m_barLabels[3];
     QLabel* m_bpm;
     QLabel* m_finalBpm;
+    QLabel* m_tagBpm;
     QWidget* m_panel;
     QCheckBox* m_equalizer;
     bool m_updating = false;

@@ -133,6 +133,10 @@ void MusicBrowser::showFiles() {
 
     m_folderTree->showFolder(folder);
     watchFolder();
+    QStringList paths;
+    for (const QString& song : songs)
+        paths << QDir(folder).filePath(song);
+    emit filesShown(paths);
 }
 
 void MusicBrowser::watchFolder() {

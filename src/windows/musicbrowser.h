@@ -61,6 +61,8 @@ signals:
     void fileClicked(const QString& fileName);
     // A song file was double-clicked.
     void fileActivated(const QString& fileName);
+    // The file list shows these songs (full paths).
+    void filesShown(const QStringList& paths);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -8,6 +8,8 @@
 #include "effectsview.h"
 #include "eqpresetbox.h"
 #include "eqpresets.h"
+#include "evenloudness.h"
+#include "evenloudnessmenu.h"
 #include "favorites.h"
 #include "favoritesview.h"
 #include "guarded.h"
@@ -218,6 +220,8 @@ void MainWindow::plugInMemory() {
                                                   *m_eqPresets, m_engine);
     m_speedMatching = std::make_unique<SpeedMatching>(m_engine, *m_player, *m_effects);
     m_speedMatching->plugInto(*m_player);
+    m_evenLoudness = std::make_unique<EvenLoudness>(m_folder, m_engine, *m_player);
+    m_evenLoudness->plugInto(*m_player);
     m_effectsView->addPresetBox(new EqPresetBox(*m_eqPresets, m_prompter, m_panel5));
     m_effects->check_for_presets = [this] {
         guarded([this] { m_eqPresets->check_for_presets(); });
@@ -252,6 +256,8 @@ void MainWindow::buildMenus() {
     m_iniFiles = new IniFilesMenu(m_folder, m_prompter, ini);
     m_outputView =
         new OutputView(m_engine, m_folder, m_prompter, file->addMenu("Sound output"), this);
+    m_evenLoudnessMenu =
+        new EvenLoudnessMenu(*m_evenLoudness, *m_musicBrowser, m_prompter, file, nullptr, this);
     file->addAction("Put Link on Desktop", this, &MainWindow::putLinkOnDesktop);
     file->addSeparator();
     // No key: Ctrl+Q belongs to the equaliser switch.
@@ -372,6 +378,7 @@ void MainWindow::FormCreate() {
     });
     guarded([this] { m_eqPresets->load_user_EQ_presets(); });
     m_tools->probeRemote();
+    guarded([this] { m_evenLoudnessMenu->load(); });
     scale_the_screen();
     guarded([this] { m_favorites->load_current_favorites(); });
     guarded([this] { m_musicFolders->load_subdirectories(); });

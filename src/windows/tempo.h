@@ -37,6 +37,8 @@ class SongLog;
 class EffectsView;
 class EqPresets;
 class SpeedMatching;
+class EvenLoudness;
+class EvenLoudnessMenu;
 class TrackMemory;
 class LoopMarks;
 class LoopPanel;
@@ -84,6 +86,7 @@ public:
     EqPresets& eqPresets() { return *m_eqPresets; }
     TrackMemory& trackMemory() { return *m_trackMemory; }
     SpeedMatching& speedMatching() { return *m_speedMatching; }
+    EvenLoudness& evenLoudness() { return *m_evenLoudness; }
     SongSlotsView& songSlots() { return *m_songSlots; }
     OutputView& outputView() { return *m_outputView; }
     const DataFolder& dataFolder() const { return m_folder; }
@@ -153,6 +156,8 @@ private:
     std::unique_ptr<EqPresets> m_eqPresets;
     std::unique_ptr<TrackMemory> m_trackMemory;
     std::unique_ptr<SpeedMatching> m_speedMatching;
+    std::unique_ptr<EvenLoudness> m_evenLoudness;
+    EvenLoudnessMenu* m_evenLoudnessMenu = nullptr;
     std::unique_ptr<LoopMarks> m_loopMarks;
     std::unique_ptr<FavoritesLists> m_favorites;
     std::unique_ptr<SongLog> m_songLog;

@@ -33,9 +33,11 @@ TEST(Playing, DoubleClickInTheFileListPlaysAsASingerWithItsStructure) {
     EXPECT_FALSE(w.main->Timer1()->isActive()); // the tick keeps the clock now
     EXPECT_EQ(w.lyrics.position_counter()->text(), w.text("Label1"));
     EXPECT_EQ(w.lyrics.Label3()->text(), "Singer: Intro");
-    // The file information of the song opened, with its size.
+    // The file information of the song opened, with its size and, once measured, loudness.
     auto* info = w.main->findChild<QListWidget*>("lbInfo");
-    ASSERT_EQ(info->count(), 5);
+    ASSERT_EQ(info->count(), 6);
+    EXPECT_TRUE(waitUntil([&] { return info->item(5)->text().endsWith(" dB"); }, 15000))
+        << info->item(5)->text().toStdString();
     EXPECT_EQ(info->item(0)->text(), "Stereo");
     EXPECT_EQ(info->item(2)->text(), "Freq.: 44100");
     EXPECT_EQ(info->item(3)->text(), "Avg. Bytes/Sec.: 176400");
