@@ -10,6 +10,8 @@
 #include <cmath>
 #include <ebur128.h>
 #include <memory>
+#include <pthread.h>
+#include <sched.h>
 #include <vector>
 
 namespace hoedeck {
@@ -118,45 +120,45 @@ void LoudnessStore::save() {
     m_unsaved = false;
 }
 
-LoudnessWorker::LoudnessWorker(QObject* parent) : QObject(parent), m_inside(new QObject) {
+LoudnessWorker::LoudnessWorker(QObject* parent) : QObject(parent) {
     qRegisterMetaType<hoedeck::Loudness>("hoedeck::Loudness");
-    m_inside->moveToThread(&m_thread);
-    connect(&m_thread, &QThread::finished, m_inside, &QObject::deleteLater);
-    // A queued signal rather than a functor posted to the thread: a posted functor is freed by
-    // the posting thread after the other ran it, an order the sanitizers cannot see.
-    connect(this, &LoudnessWorker::wanted, m_inside, [this] { work(); });
-    m_thread.setObjectName("loudness");
-    // Idle: on Linux the only priority that keeps a measurement from taking a core the sound
-    // needs.
-    m_thread.start(QThread::IdlePriority);
+    m_thread = std::thread([this] { run(); });
 }
 
 LoudnessWorker::~LoudnessWorker() {
-    m_thread.requestInterruption();
-    m_thread.quit();
-    m_thread.wait();
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
 }
 
 void LoudnessWorker::request(const QString& path, bool first) {
     {
-        const QMutexLocker lock(&m_mutex);
+        const std::lock_guard lock(m_mutex);
         m_queue.removeAll(path);
         first ? m_queue.prepend(path) : m_queue.append(path);
     }
-    emit wanted();
+    m_wake.notify_all();
 }
 
 int LoudnessWorker::waiting() const {
-    const QMutexLocker lock(&m_mutex);
+    const std::lock_guard lock(m_mutex);
     return int(m_queue.size());
 }
 
-void LoudnessWorker::work() {
-    while (!m_thread.isInterruptionRequested()) {
+void LoudnessWorker::run() {
+    // Idle: on Linux the only priority that keeps a measurement from taking a core the sound
+    // needs.
+    const sched_param idle{};
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
+    for (;;) {
         QString path;
         {
-            const QMutexLocker lock(&m_mutex);
-            if (m_queue.isEmpty())
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_stop || !m_queue.isEmpty(); });
+            if (m_stop)
                 return;
             path = m_queue.takeFirst();
         }

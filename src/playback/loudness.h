@@ -3,12 +3,13 @@
 #include "datafolder.h"
 
 #include <QHash>
-#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QThread>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 namespace hoedeck {
 
@@ -65,24 +66,27 @@ class LoudnessWorker : public QObject {
     Q_OBJECT
 public:
     explicit LoudnessWorker(QObject* parent = nullptr);
+    // Waits for a measurement under way (at most one song's).
     ~LoudnessWorker() override;
     // A song asked for again only moves in the queue.
     void request(const QString& path, bool first = false);
     int waiting() const;
 
 signals:
+    // Emitted on the measuring thread, so queued to receivers on other threads.
     void measured(const QString& path, const hoedeck::Loudness& loudness);
     void failed(const QString& path);
-    // Queued to the measuring thread: there is work.
-    void wanted();
 
 private:
-    void work();
+    void run();
 
-    QThread m_thread;
-    QObject* m_inside;
-    mutable QMutex m_mutex;
+    // A plain thread with a plain lock: no Qt object lives on it, so nothing of Qt's is made
+    // or freed across the two threads.
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
     QStringList m_queue;
+    bool m_stop = false;
+    std::thread m_thread;
 };
 
 } // namespace hoedeck
