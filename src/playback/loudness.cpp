@@ -57,7 +57,14 @@ void LoudnessStore::load() const {
     const QString file = m_folder.ini("loudness.txt");
     if (!QFileInfo::exists(file))
         return;
-    for (const QString& line : textstore::readList(file)) {
+    QStringList lines;
+    try {
+        lines = textstore::readList(file);
+    } catch (const StoreError&) {
+        // Figures that cannot be read are measured again; writing them says what is wrong.
+        return;
+    }
+    for (const QString& line : lines) {
         // From the right: the four figures, then the path, whatever it holds.
         QStringList fields;
         qsizetype end = line.size();
@@ -127,25 +134,25 @@ LoudnessWorker::LoudnessWorker(QObject* parent) : QObject(parent) {
 
 LoudnessWorker::~LoudnessWorker() {
     {
-        const std::lock_guard lock(m_mutex);
-        m_stop = true;
+        const std::lock_guard lock(m_queue->mutex);
+        m_queue->stop = true;
     }
-    m_wake.notify_all();
+    m_queue->wake.notify_all();
     m_thread.join();
 }
 
 void LoudnessWorker::request(const QString& path, bool first) {
     {
-        const std::lock_guard lock(m_mutex);
-        m_queue.removeAll(path);
-        first ? m_queue.prepend(path) : m_queue.append(path);
+        const std::lock_guard lock(m_queue->mutex);
+        m_queue->paths.removeAll(path);
+        first ? m_queue->paths.prepend(path) : m_queue->paths.append(path);
     }
-    m_wake.notify_all();
+    m_queue->wake.notify_all();
 }
 
 int LoudnessWorker::waiting() const {
-    const std::lock_guard lock(m_mutex);
-    return int(m_queue.size());
+    const std::lock_guard lock(m_queue->mutex);
+    return int(m_queue->paths.size());
 }
 
 void LoudnessWorker::run() {
@@ -153,14 +160,15 @@ void LoudnessWorker::run() {
     // needs.
     const sched_param idle{};
     pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
+    Queue& queue = *m_queue;
     for (;;) {
         QString path;
         {
-            std::unique_lock lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_stop || !m_queue.isEmpty(); });
-            if (m_stop)
+            std::unique_lock lock(queue.mutex);
+            queue.wake.wait(lock, [&queue] { return queue.stop || !queue.paths.isEmpty(); });
+            if (queue.stop)
                 return;
-            path = m_queue.takeFirst();
+            path = queue.paths.takeFirst();
         }
         if (const auto loudness = measureLoudness(path))
             emit measured(path, *loudness);

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -81,11 +82,15 @@ private:
     void run();
 
     // A plain thread with a plain lock: no Qt object lives on it, so nothing of Qt's is made
-    // or freed across the two threads.
-    mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
-    QStringList m_queue;
-    bool m_stop = false;
+    // or freed across the two threads. The queue is on the heap, where the thread sanitizer
+    // follows a lock's life, rather than in a worker that may live on a stack.
+    struct Queue {
+        std::mutex mutex;
+        std::condition_variable wake;
+        QStringList paths;
+        bool stop = false;
+    };
+    std::unique_ptr<Queue> m_queue = std::make_unique<Queue>();
     std::thread m_thread;
 };
 

@@ -8,6 +8,7 @@
 #include "textstore.h"
 #include "waiting.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -100,4 +101,24 @@ TEST(EvenLoudness, AFolderIsMeasuredInTheBackgroundAndWrittenOnce) {
     EvenLoudness next(l.data.folder(), l.engine, l.player);
     ASSERT_TRUE(next.loudnessOf(songs[2]));
     EXPECT_NEAR(next.loudnessOf(songs[2])->lufs, l.level.loudnessOf(songs[2])->lufs, 0.01);
+}
+
+TEST(EvenLoudness, FiguresThatCannotBeWrittenAreSaidOnceAndStillUsed) {
+    Level l;
+    QDir().mkpath(l.data.path("ini/loudness.txt")); // a folder where the file belongs
+    QStringList failures;
+    QObject::connect(&l.level, &EvenLoudness::storeFailed,
+                     [&](const QString& message) { failures << message; });
+    const QString first = l.song("first.wav", 0.1f), second = l.song("second.wav", 0.2f);
+    l.level.measureAll({first});
+    ASSERT_TRUE(l.measured());
+    ASSERT_TRUE(waitUntil([&] { return !failures.isEmpty(); }, 5000));
+    l.level.measureAll({second});
+    ASSERT_TRUE(l.measured());
+    QTest::qWait(2500); // past the next write
+    EXPECT_EQ(failures.size(), 1);
+    EXPECT_TRUE(failures[0].contains("loudness.txt")) << failures[0].toStdString();
+    l.level.setEnabled(true);
+    l.open(second);
+    EXPECT_LT(l.level.currentGainDb(), 0.0); // known without the file: levelled at once
 }
