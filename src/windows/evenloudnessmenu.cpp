@@ -21,11 +21,9 @@ EvenLoudnessMenu::EvenLoudnessMenu(EvenLoudness& level, MusicBrowser& browser, P
             return;
         runGuarded(m_prompter, [&] { m_level.setEnabled(on); });
     });
-    // Only while it is on: a caller who does not use it pays nothing for it.
-    connect(&browser, &MusicBrowser::filesShown, this, [this](const QStringList& paths) {
-        if (m_level.enabled())
-            m_level.measureAll(paths);
-    });
+    // Whether on or not, so that turning it on finds the figures there: the measuring thread
+    // only takes time no other thread wants.
+    connect(&browser, &MusicBrowser::filesShown, &level, &EvenLoudness::measureAll);
     connect(&level, &EvenLoudness::storeFailed, this, [this](const QString& message) {
         m_prompter.message(message + "\n\nLoudness figures measured now are measured again at "
                                      "the next start.",

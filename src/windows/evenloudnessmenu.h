@@ -11,8 +11,8 @@ class EvenLoudness;
 class MusicBrowser;
 class Prompter;
 
-// "Even Loudness" in the File menu: checked, every song plays at one loudness. While it is on,
-// the songs of each folder shown are measured in the background.
+// "Even Loudness" in the File menu: checked, every song plays at one loudness. The songs of
+// each folder shown are measured in the background.
 class EvenLoudnessMenu : public QObject {
     Q_OBJECT
 public:

@@ -36,7 +36,7 @@ TEST(Playing, DoubleClickInTheFileListPlaysAsASingerWithItsStructure) {
     // The file information of the song opened, with its size and, once measured, loudness.
     auto* info = w.main->findChild<QListWidget*>("lbInfo");
     ASSERT_EQ(info->count(), 6);
-    EXPECT_TRUE(waitUntil([&] { return info->item(5)->text().endsWith(" dB"); }, 15000))
+    EXPECT_TRUE(waitUntil([&] { return info->item(5)->text().endsWith(" dB"); }, 60000))
         << info->item(5)->text().toStdString();
     EXPECT_EQ(info->item(0)->text(), "Stereo");
     EXPECT_EQ(info->item(2)->text(), "Freq.: 44100");
