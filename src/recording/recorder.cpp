@@ -32,7 +32,12 @@ Recorder::Recorder(DataFolder folder, AudioEngine& engine, Prompter& prompter,
     : m_folder(std::move(folder)), m_engine(engine), m_prompter(prompter),
       m_capture(device ? std::move(device)
                        : std::make_unique<CaptureDevice>(engine.portAudioHost())),
-      m_ringFrames(TakeWriter::kRingFrames) {}
+      m_ringFrames(TakeWriter::kRingFrames) {
+    // A queued signal rather than a functor posted from the writer thread: Qt frees a posted
+    // functor on the thread that posted it, an order the thread sanitizer cannot see.
+    connect(this, &Recorder::encoderEndedOnWriter, this, &Recorder::encoderEnded,
+            Qt::QueuedConnection);
+}
 
 Recorder::~Recorder() {
     shutDown();
@@ -124,9 +129,8 @@ void Recorder::startTake() {
     temp.setAutoRemove(false);
     auto writer = std::make_unique<TakeWriter>(m_ringFrames);
     QString reason;
-    if (!temp.open() || !writer->start(temp.fileName(), reason, [this] {
-            QMetaObject::invokeMethod(this, &Recorder::encoderEnded, Qt::QueuedConnection);
-        })) {
+    if (!temp.open() ||
+        !writer->start(temp.fileName(), reason, [this] { emit encoderEndedOnWriter(); })) {
         if (!temp.fileName().isEmpty())
             QFile::remove(temp.fileName());
         errorBox(kEncodingFailed, code(AudioError::FileOpen));

@@ -103,6 +103,8 @@ public:
 
 signals:
     void changed();
+    // Sent by the take writer's thread when the encoder ended by itself.
+    void encoderEndedOnWriter();
 
 private:
     // Where a take's troubles are told: a box, or standard error at shut-down.
