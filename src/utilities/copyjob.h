@@ -4,8 +4,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
-
-class QThread;
+#include <thread>
 
 namespace hoedeck {
 
@@ -45,7 +44,7 @@ public:
     // Starts the work; false (and nothing started) while another runs.
     bool start(Work work);
     void cancel();
-    bool running() const { return m_thread != nullptr; }
+    bool running() const { return m_thread.joinable(); }
     // For tests and shut-down: waits until the work has ended and its ending has been shown.
     bool waitForFinished(int milliseconds);
 
@@ -58,14 +57,15 @@ signals:
     // Sent by the work on its own thread; queued to the user-interface thread.
     void workProgressed(int value, int maximum);
     void workTells(const QString& text, const QString& caption);
+    void workEnded();
 
 private:
     struct State;
-    void end(const Ending& ending);
+    void end();
 
     Prompter& m_prompter;
     std::shared_ptr<State> m_state;
-    QThread* m_thread = nullptr;
+    std::thread m_thread;
 };
 
 } // namespace hoedeck
