@@ -71,12 +71,11 @@ void Callerlab::createDefaults() const {
 QStringList Callerlab::read() const {
     const QStringList lines = textstore::readSettings(iniPath());
     if (lines.size() < kLocationCount)
-        throw StoreError(QStringLiteral("%1 holds %2 lines where it needs %3; the missing "
-                                        "locations cannot be shown.")
-                             .arg(iniPath())
-                             .arg(lines.size())
-                             .arg(kLocationCount)
-                             .toStdString());
+        throw StoreError(
+            QStringLiteral("%1 holds %2 lines where it needs %3; the missing "
+                           "locations cannot be shown.")
+                .arg(iniPath(), QString::number(lines.size()), QString::number(kLocationCount))
+                .toStdString());
     return lines.mid(0, kLocationCount);
 }
 

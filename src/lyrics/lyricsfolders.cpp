@@ -53,8 +53,8 @@ int LyricsFolders::loadFilter() {
     if (!ok || index < 0 || index >= filters().size()) {
         m_prompter.message(QStringLiteral("%1: \"%2\" is not a file filter (0 to %3); the lyrics "
                                           "window lists all files.")
-                               .arg(QDir::toNativeSeparators(path), textstore::excerpt(line))
-                               .arg(filters().size() - 1),
+                               .arg(QDir::toNativeSeparators(path), textstore::excerpt(line),
+                                    QString::number(filters().size() - 1)),
                            "Hoedeck", Prompter::Icon::Warning);
         m_filter = 0;
         return m_filter;

@@ -116,12 +116,13 @@ void LoudnessStore::save() {
         return;
     QStringList lines;
     for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it)
-        lines << QStringLiteral("%1|%2|%3|%4|%5")
-                     .arg(it.key())
-                     .arg(it->size)
-                     .arg(it->modified)
-                     .arg(it->loudness.lufs, 0, 'f', 2)
-                     .arg(it->loudness.peakDb, 0, 'f', 2);
+        // The name apart from the figures: a song named "Hoedown %1.mp3" must not take a figure's
+        // place marker.
+        lines << it.key() + QStringLiteral("|%1|%2|%3|%4")
+                                .arg(it->size)
+                                .arg(it->modified)
+                                .arg(it->loudness.lufs, 0, 'f', 2)
+                                .arg(it->loudness.peakDb, 0, 'f', 2);
     textstore::sortIgnoringCase(lines);
     textstore::writeList(m_folder.ini("loudness.txt"), lines);
     m_unsaved = false;

@@ -11,8 +11,7 @@ BoxList readBoxList(const QString& path, BoxNumberRule rule) {
     if (lines.size() < 6)
         throw StoreError(QStringLiteral("%1 holds %2 lines instead of six: the preview boxes stay "
                                         "empty.")
-                             .arg(QFileInfo(path).fileName())
-                             .arg(lines.size())
+                             .arg(QFileInfo(path).fileName(), QString::number(lines.size()))
                              .toStdString());
     BoxList boxes;
     for (int i = 0; i < 5; ++i)

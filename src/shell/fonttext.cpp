@@ -18,11 +18,11 @@ QStringList fontStyles(const FontSpec& font) {
 }
 
 QString fontToText(const FontSpec& font) {
-    const QStringList styles = fontStyles(font);
+    // One pass over all four: a name holding "%1" must stay text, not become a place marker
+    // for the arguments after it.
     return QStringLiteral("\"%1\", %2, [%3], [%4]")
-        .arg(font.name)
-        .arg(font.size)
-        .arg(styles.join('|'), colorToText(font.color));
+        .arg(font.name, QString::number(font.size), fontStyles(font).join('|'),
+             colorToText(font.color));
 }
 
 namespace {

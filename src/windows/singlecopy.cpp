@@ -41,9 +41,8 @@ bool SingleCopy::acquire(QString& why) {
         first.disconnectFromServer();
         why = QStringLiteral("Hoedeck is already running on the data folder %1 (process %2)%3; "
                              "this copy ends without changing anything.")
-                  .arg(QDir::toNativeSeparators(m_folder))
-                  .arg(pid)
-                  .arg(told ? QStringLiteral(", and its window was brought to the front")
+                  .arg(QDir::toNativeSeparators(m_folder), QString::number(pid),
+                       told ? QStringLiteral(", and its window was brought to the front")
                             : QString());
         return false;
     }

@@ -120,6 +120,12 @@ TEST(FontText, OddInputs) {
     EXPECT_TRUE(font->bold && font->italic);
     EXPECT_FALSE(font->underline);
 
+    // A name holding place markers stays the name.
+    FontSpec percent;
+    percent.name = "Odd %0 %1 Font";
+    percent.size = -12;
+    EXPECT_EQ(fontFromText(fontToText(percent)), percent);
+
     // A name with a comma cannot be stored: it reads back as something else or not at all.
     FontSpec comma;
     comma.name = "Odd, Font";

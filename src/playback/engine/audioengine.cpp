@@ -1172,9 +1172,7 @@ void AudioEngine::render(float* out, std::size_t frames) {
 
 QString AudioEngine::errorText(const QString& message, int code, int effectsCode) {
     return QStringLiteral("%1\n\nBASS Error Code: %2\nBASS_FX Error Code: %3")
-        .arg(message)
-        .arg(code)
-        .arg(effectsCode);
+        .arg(message, QString::number(code), QString::number(effectsCode));
 }
 
 QString AudioEngine::reasonText(AudioError error, const QString& path) {
@@ -1201,7 +1199,7 @@ QString AudioEngine::reasonText(AudioError error, const QString& path) {
 }
 
 QString AudioEngine::recorderErrorText(const QString& message, int code) {
-    return QStringLiteral("%1\n(error code: %2)").arg(message).arg(code);
+    return QStringLiteral("%1\n(error code: %2)").arg(message, QString::number(code));
 }
 
 } // namespace hoedeck

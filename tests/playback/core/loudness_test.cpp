@@ -62,7 +62,8 @@ TEST(Loudness, TonesMeasureAtTheirKnownLevelAndTheGainNeverClips) {
 TEST(Loudness, TheStoreKeepsFiguresUntilTheSongFileChanges) {
     TempDataFolder data;
     QDir().mkpath(data.path("mp3s"));
-    const QString song = data.path("mp3s/a|b.wav"); // a "|" in the name reads back
+    // A "|" and a "%1" in the name read back.
+    const QString song = data.path("mp3s/a|b %1.wav");
     ASSERT_TRUE(writeWav(song, stereoSine(440, 1, 0.1)));
     {
         LoudnessStore store(data.folder());
